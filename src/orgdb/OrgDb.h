@@ -1,0 +1,237 @@
+// The simulated Exchange organisation: one SQLite file per organisation,
+// read by the MAPI stand-in and the directory and account stand-ins, written
+// by tabrix-org (generator, JSON import, fault verb) and by tests.
+//
+// Texts are byte strings: stored and served as they are (non-UTF-8 bytes
+// included). Optional fields are columns that a row may lack; the stand-in
+// serves a lacking column with the error property type.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orgdb {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The schema version this build reads and writes.
+constexpr int kSchemaVersion = 1;
+
+// Where the machine root keeps its organisation.
+constexpr const char* kDatabaseFileName = "organisation.db";
+
+struct OrgInfo {
+  std::string name;  // "Org" in /o=Org
+  // The directory's configuration naming context, for example
+  // CN=Configuration,DC=corp,DC=example (RootDSE "configurationNamingContext").
+  std::string configurationNamingContext;
+};
+
+struct Site {
+  std::int64_t id = 0;
+  std::string name;  // administrative group, "Site" in /ou=Site
+};
+
+struct Server {
+  std::int64_t id = 0;
+  std::int64_t siteId = 0;
+  std::string name;      // SRV01
+  std::string legacyDn;  // /o=Org/ou=Site/cn=Configuration/cn=Servers/cn=SRV01
+  // PR_REPLICA_VERSION of the store's root folder: major << 48 | minor << 32 |
+  // build << 16 | revision (Exchange 2003: 6.5.7638.x).
+  std::uint64_t version = 0;
+  bool reachable = true;      // false: stores, tables and directory answer network errors
+  bool acceptsOnline = true;  // false: OpenMsgStore with MDB_ONLINE answers MAPI_E_UNKNOWN_FLAGS
+};
+
+// One row of a server's mailbox table, plus what is needed to open the
+// mailbox and to resolve it from a profile.
+struct Mailbox {
+  std::int64_t id = 0;
+  std::int64_t serverId = 0;
+  std::int64_t tableOrder = 0;  // position in the server's mailbox table, ascending
+  std::string alias;            // jsmith; a profile's unresolved name matches alias or display name
+  std::optional<std::string> emailAddress;  // the mailbox's legacy DN, PR_EMAIL_ADDRESS
+  std::optional<std::string> displayName;   // PR_DISPLAY_NAME
+  std::optional<std::string> ntUserName;    // PR_NT_USER_NAME
+  std::optional<std::int64_t> messageSize;  // PR_MESSAGE_SIZE_EXTENDED, bytes
+  std::optional<std::int32_t> contentCount;       // PR_CONTENT_COUNT
+  std::optional<std::int32_t> assocContentCount;  // PR_ASSOC_CONTENT_COUNT
+  std::optional<std::uint64_t> lastLogonTime;     // FILETIME, UTC
+  std::optional<std::uint64_t> lastLogoffTime;    // FILETIME, UTC
+  std::optional<std::uint32_t> storageLimit;      // PR_STORAGE_LIMIT_INFORMATION
+};
+
+struct Folder {
+  std::int64_t id = 0;
+  std::int64_t mailboxId = 0;
+  // No parent: the top of the information store (the IPM subtree), which
+  // every mailbox with folders has exactly once.
+  std::optional<std::int64_t> parentId;
+  std::int64_t position = 0;  // order among its siblings, ascending
+  std::string displayName;    // Projects
+  std::string urlName;        // /Inbox/Projects
+  bool subfolders = false;    // PR_SUBFOLDERS as the store reports it
+  std::int32_t contentCount = 0;  // PR_CONTENT_COUNT: its own messages
+  std::uint64_t messageSize = 0;  // sum of its own messages' sizes (PR_MESSAGE_SIZE is the low 32 bits)
+};
+
+struct Message {
+  std::int64_t id = 0;
+  std::int64_t folderId = 0;
+  std::optional<std::string> subject;
+  std::uint32_t size = 0;
+  bool hasAttachment = false;
+  std::optional<std::uint64_t> deliveryTime;  // FILETIME, UTC
+  std::optional<std::uint64_t> submitTime;    // FILETIME, UTC
+};
+
+struct GalEntry {
+  std::int64_t id = 0;
+  std::string displayName;
+  std::string alias;
+  std::string address;  // the Exchange address (legacy DN) matched by "EX:" lookups
+  std::string homeMdb;  // PR_EMS_AB_HOME_MDB, .../cn=SRV01/cn=Microsoft Private MDB
+  std::string homeMta;  // PR_EMS_AB_HOME_MTA, .../cn=SRV01/cn=Microsoft MTA
+  std::optional<Bytes> ntAccountSid;  // PR_EMS_AB_ASSOC_NT_ACCOUNT, a binary SID
+  bool richInfo = true;               // PR_SEND_RICH_INFO
+};
+
+struct NtAccount {
+  Bytes sid;  // binary SID
+  std::string domain;
+  std::string name;
+};
+
+struct DirectoryObject {
+  std::string container;    // DN of the container, e.g. CN=Servers,CN=Site,CN=Administrative Groups,...
+  std::string objectClass;  // msExchExchangeServer
+  std::string name;
+  std::string legacyExchangeDN;
+};
+
+// A MAPI call made to fail. `call` names the function or the method
+// ("MAPILogonEx", "IMAPITable::QueryRows", "LookupAccountSidA"); `match`, when
+// set, restricts it to calls whose distinguishing argument equals it (the
+// stand-in documents which argument that is for each call); `nth`, when set,
+// to the n-th matching call of the process (1-based); `flags`, when set, to
+// calls whose flags include all of these bits. `message` and `component`
+// form the error record that GetLastError then returns.
+struct Fault {
+  std::int64_t id = 0;
+  std::string call;
+  std::int32_t hr = 0;
+  std::optional<std::string> match;
+  std::optional<std::int32_t> nth;
+  std::optional<std::uint32_t> flags;
+  std::optional<std::string> message;
+  std::optional<std::string> component;
+};
+
+// Thrown by writers and by readers on a database that fails while in use.
+struct OrgDbError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+class OrgDb {
+ public:
+  ~OrgDb();
+  OrgDb(const OrgDb&) = delete;
+  OrgDb& operator=(const OrgDb&) = delete;
+
+  // Opens an existing database for reading (and writing when `writable`).
+  // A missing, corrupt or foreign file, or one of another schema version,
+  // gives nullptr and one sentence in *error that says what is wrong.
+  static std::unique_ptr<OrgDb> Open(const std::string& path, std::string* error,
+                                     bool writable = false);
+  // Creates a new, empty database (replacing a file of that name).
+  static std::unique_ptr<OrgDb> Create(const std::string& path, std::string* error);
+
+  // --- reading ------------------------------------------------------------
+  OrgInfo Organisation() const;
+  std::vector<Site> Sites() const;
+  std::vector<Server> Servers() const;
+  std::optional<Server> ServerById(std::int64_t id) const;
+  // Legacy DN and name are compared without regard to case.
+  std::optional<Server> FindServerByDn(std::string_view legacyDn) const;
+  std::optional<Server> FindServerByName(std::string_view name) const;
+
+  std::int64_t CountMailboxes(std::int64_t serverId) const;
+  // Up to `limit` mailboxes of the server in table order, starting at the
+  // given 0-based row position.
+  std::vector<Mailbox> MailboxBatch(std::int64_t serverId, std::int64_t position,
+                                    std::int64_t limit) const;
+  std::optional<Mailbox> MailboxById(std::int64_t id) const;
+  // The mailbox whose email address (legacy DN) equals `dn`, without regard
+  // to case, on any server.
+  std::optional<Mailbox> FindMailboxByDn(std::string_view dn) const;
+  // Mailboxes of the server whose alias or display name equals `name`
+  // without regard to case (a profile's unresolved mailbox name).
+  std::vector<Mailbox> FindMailboxesByName(std::int64_t serverId, std::string_view name) const;
+
+  std::optional<Folder> TopFolder(std::int64_t mailboxId) const;
+  std::optional<Folder> FolderById(std::int64_t id) const;
+  std::vector<Folder> ChildFolders(std::int64_t folderId) const;  // by position
+
+  std::int64_t CountMessages(std::int64_t folderId) const;
+  // Up to `limit` messages of the folder starting at the 0-based position,
+  // in the folder's natural order, or by ascending submit time (messages
+  // without one first) when `bySubmitTime`.
+  std::vector<Message> MessageBatch(std::int64_t folderId, std::int64_t position,
+                                    std::int64_t limit, bool bySubmitTime) const;
+
+  std::vector<GalEntry> GalEntries() const;
+  std::optional<GalEntry> GalEntryById(std::int64_t id) const;
+  // Entries whose address equals `address` exactly (case-insensitively).
+  std::vector<GalEntry> FindGalEntriesByAddress(std::string_view address) const;
+  // The directory entry of a mailbox: the entry whose address equals the
+  // mailbox's email address.
+  std::optional<GalEntry> GalEntryForMailbox(const Mailbox& mailbox) const;
+
+  std::optional<NtAccount> FindNtAccount(const Bytes& sid) const;
+  std::vector<DirectoryObject> DirectoryObjects(std::string_view container,
+                                                std::string_view objectClass) const;
+  std::vector<Fault> Faults() const;
+
+  // --- writing ------------------------------------------------------------
+  void SetOrganisation(const OrgInfo& info);
+  std::int64_t AddSite(const Site& site);
+  std::int64_t AddServer(const Server& server);
+  void UpdateServer(const Server& server);
+  std::int64_t AddMailbox(const Mailbox& mailbox);
+  std::int64_t AddFolder(const Folder& folder);
+  std::int64_t AddMessage(const Message& message);
+  std::int64_t AddGalEntry(const GalEntry& entry);
+  void AddNtAccount(const NtAccount& account);
+  void AddDirectoryObject(const DirectoryObject& object);
+  std::int64_t AddFault(const Fault& fault);
+  void RemoveFault(std::int64_t id);
+  void ClearFaults();
+  // Folder counts and sizes from the messages they hold; for every mailbox
+  // with folders, PR_MESSAGE_SIZE_EXTENDED and PR_CONTENT_COUNT from its
+  // folders. Columns stored as absent stay absent.
+  void RecomputeTotals();
+  // Batches many writes into one transaction.
+  void Begin();
+  void Commit();
+
+ private:
+  struct Impl;
+  explicit OrgDb(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+// The organisation database of the machine root, <root>/organisation.db.
+std::string DatabasePath(const std::string& machineRoot);
+
+// Binary SID <-> "S-1-5-21-..." text.
+Bytes SidFromString(std::string_view text);
+std::string SidToString(const Bytes& sid);
+
+}  // namespace orgdb
