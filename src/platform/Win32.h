@@ -44,6 +44,7 @@ constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 constexpr LONG ERROR_NONE_MAPPED = 1332;
 constexpr LONG ERROR_BAD_NETPATH = 53;
+constexpr LONG RPC_S_SERVER_UNAVAILABLE = 1722;  // the RPC server is unavailable
 
 // An HRESULT made from a Win32 error code.
 constexpr HRESULT HRESULT_FROM_WIN32(LONG err) {
@@ -219,6 +220,7 @@ constexpr UINT MB_ICONERROR = 0x10;
 constexpr UINT MB_ICONQUESTION = 0x20;
 constexpr UINT MB_ICONWARNING = 0x30;
 constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr int IDOK = 1;
 int MessageBoxA(void* hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
 // ---------------------------------------------------------------------------
@@ -227,3 +229,7 @@ int MessageBoxA(void* hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 std::intptr_t ShellExecuteA(void* hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
                             LPCSTR lpDirectory, int nShowCmd);
 constexpr int SW_SHOWNORMAL = 1;
+// ShellExecuteA's failures (results up to 32).
+constexpr std::intptr_t SE_ERR_FNF = 2;
+constexpr std::intptr_t SE_ERR_OOM = 8;
+constexpr std::intptr_t SE_ERR_NOASSOC = 31;
