@@ -48,4 +48,10 @@ std::string MapiLibraryVersion();
 // extension functions, looked up through the same loader).
 void* LoadedMapiModule();
 
+// Test seam: unloads the library and forgets the search and every cached
+// entry point, so that the next wrapper call searches again (for tests that
+// change the machine's registry between cases). Never called by the programs,
+// which keep the library for the process's lifetime.
+void ResetLibraryBindingForTesting();
+
 }  // namespace mapi

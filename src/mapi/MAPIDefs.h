@@ -243,6 +243,8 @@ constexpr BOOKMARK BOOKMARK_CURRENT = 1;
 constexpr BOOKMARK BOOKMARK_END = 2;
 constexpr ULONG TABLE_SORT_ASCEND = 0x00000000;
 constexpr ULONG TABLE_SORT_DESCEND = 0x00000001;
+constexpr ULONG TBL_NOADVANCE = 0x00000001;  // QueryRows: leave the cursor where it is
+constexpr ULONG MAPI_ASSOCIATED = 0x00000040;  // GetContentsTable: the associated (hidden) items
 
 // Address book
 constexpr ULONG AB_NO_DIALOG = 0x00000001;
@@ -487,6 +489,10 @@ inline constexpr IID IID_IExchangeManageStore = {
 // the 16 bytes stored in PR_MDB_PROVIDER.
 inline constexpr BYTE pbExchangeProviderPrimaryUserGuid[16] = {
     0x54, 0x94, 0xA1, 0xC0, 0x29, 0x7F, 0x10, 0x1B, 0xA5, 0x87, 0x08, 0x00, 0x2B, 0x2A, 0x25, 0x17};
+// Exchange public-store provider {78B2FA70-AFF7-11CD-9BC8-00AA002FC45A}, as
+// the 16 bytes stored in PR_MDB_PROVIDER.
+inline constexpr BYTE pbExchangeProviderPublicGuid[16] = {
+    0x70, 0xFA, 0xB2, 0x78, 0xF7, 0xAF, 0xCD, 0x11, 0x9B, 0xC8, 0x00, 0xAA, 0x00, 0x2F, 0xC4, 0x5A};
 // Exchange address-book provider (MUIDEMSAB) {C840A7DC-42C0-1A10-B4B9-08002B2FE182}.
 inline constexpr BYTE MUIDEMSAB[16] = {
     0xDC, 0xA7, 0x40, 0xC8, 0xC0, 0x42, 0x10, 0x1A, 0xB4, 0xB9, 0x08, 0x00, 0x2B, 0x2F, 0xE1, 0x82};

@@ -1,0 +1,120 @@
+#include "EDKDEBUG.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "ApplicationTitle.h"
+#include "Win32.h"
+
+namespace mapi {
+namespace {
+
+constexpr const char* kEventLogKey = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\";
+
+std::unique_ptr<TTabrixEventLogger>& Instance() {
+  static std::unique_ptr<TTabrixEventLogger> instance;
+  return instance;
+}
+
+void SetString(HKEY key, const char* name, const std::string& value) {
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+}
+
+bool RunsOnNT() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+}  // namespace
+
+WORD EventTypeOfCode(HRESULT code) {
+  switch (static_cast<std::uint32_t>(code) >> 30) {
+    case 3:
+      return EVENTLOG_ERROR_TYPE;
+    case 2:
+      return EVENTLOG_WARNING_TYPE;
+    default:
+      return EVENTLOG_INFORMATION_TYPE;
+  }
+}
+
+TTabrixEventLogger::TTabrixEventLogger() : isNT_(RunsOnNT()) {}
+
+TTabrixEventLogger::~TTabrixEventLogger() {
+  if (isNT_ && source_) DeregisterEventSource(source_);
+}
+
+bool TTabrixEventLogger::Register() {
+  if (source_) return true;
+  char path[261] = {};
+  GetModuleFileNameA(nullptr, path, 260);
+  const std::string program = path;
+  const std::string title = ApplicationTitle();
+
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kEventLogKey + title).c_str(), 0, nullptr,
+                      REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                      &disposition) != ERROR_SUCCESS)
+    return false;
+  // A value that cannot be written does not stop the registration.
+  SetString(key, "EventMessageFile", program);
+  SetString(key, "ParameterMessageFile", "%SystemRoot%\\System32\\kernel32.dll");
+  SetString(key, "CategoryMessageFile", program);
+  DWORD types = 7;
+  RegSetValueExA(key, "TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
+                 sizeof types);
+
+  source_ = RegisterEventSourceA(nullptr, title.c_str());
+  if (source_) errorCount_ = warningCount_ = informationCount_ = 0;
+  RegCloseKey(key);
+  return source_ != nullptr;
+}
+
+void TTabrixEventLogger::Log(const std::string& text, HRESULT code) {
+  const WORD type = EventTypeOfCode(code);
+  // Register before counting, so that the registration's reset of the counts
+  // does not swallow the first event.
+  if (isNT_ && !source_) Register();
+  switch (type) {
+    case EVENTLOG_ERROR_TYPE:
+      ++errorCount_;
+      break;
+    case EVENTLOG_WARNING_TYPE:
+      ++warningCount_;
+      break;
+    default:
+      ++informationCount_;
+      break;
+  }
+  if (!isNT_ || !source_) return;
+  LPCSTR strings[1] = {text.c_str()};
+  ReportEventA(source_, type, 0, static_cast<DWORD>(code), nullptr, 1, 0, strings, nullptr);
+}
+
+TTabrixEventLogger& EdkEventLogger() {
+  auto& instance = Instance();
+  if (!instance) instance = std::make_unique<TTabrixEventLogger>();
+  return *instance;
+}
+
+void FreeEdkEventLogger() {
+  Instance().reset();
+}
+
+HRESULT EdkLogError(HRESULT hr) {
+  if (hr == 0) return hr;
+  try {
+    char text[64];
+    std::snprintf(text, sizeof text, "Error/Warning/Information. Returned CODE is: %08X",
+                  static_cast<unsigned>(hr));
+    EdkEventLogger().Log(text, hr);
+  } catch (...) {
+    // Logging never changes the caller's flow.
+  }
+  return hr;
+}
+
+}  // namespace mapi

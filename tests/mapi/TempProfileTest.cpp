@@ -1,0 +1,494 @@
+// Temporary profiles through the MAPI stand-in, in both program forms: every
+// failed step with its exact message, the success path, the deletion, and
+// the stand-in's accounting back to zero afterwards.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "EDKDEBUG.h"
+#include "MAPIUtils_Profile.h"
+#include "MapiPtr.h"
+#include "MapiSimApi.h"
+#include "TestMachine.h"
+#include "Win32.h"
+
+namespace {
+
+using mapi::Flavour;
+
+const std::string kLine(50, '=');
+
+std::string Separated(const std::vector<std::string>& lines) {
+  std::string text = kLine + "\n";
+  for (const std::string& line : lines) text += line + "\n";
+  return text + kLine + "\n";
+}
+
+// The dialog seam as the tests see it: every call in order.
+class RecordingDialogs : public mapi::UserDialogs {
+ public:
+  std::vector<std::string> events;
+  void ErrorBox(const std::string& text) override { events.push_back("error:" + text); }
+  void PlainBox(const std::string& text) override { events.push_back("plain:" + text); }
+  void SystemBox(const std::string& text, const std::string& caption, mapi::BoxIcon) override {
+    events.push_back("system:" + caption + ":" + text);
+  }
+  bool Question(const std::string& text) override {
+    events.push_back("question:" + text);
+    return false;
+  }
+  void ShowHourglass() override { events.push_back("hourglass"); }
+  void RestoreCursor() override { events.push_back("restore"); }
+};
+
+struct InjectedFault {
+  std::string call;
+  std::uint32_t hr;
+  std::optional<std::string> match;
+  std::optional<int> nth;
+  std::optional<std::string> message;
+  std::optional<std::string> component;
+};
+
+// A machine root with the standard organisation and the stand-in library,
+// bound afresh for each test.
+class StandInMachine {
+ public:
+  explicit StandInMachine(Flavour flavour) {
+    testsupport::BuildStandardOrg(machine_.org());
+    ok_ = machine_.SetUp();
+    mapi::ResetLibraryBindingForTesting();
+    mapi::FreeEdkEventLogger();
+    mapi::SetLibrarySearch(flavour);
+  }
+  ~StandInMachine() {
+    mapi::ResetLibraryBindingForTesting();
+    mapi::FreeEdkEventLogger();
+  }
+  bool ok() const { return ok_; }
+
+  void AddFault(const InjectedFault& f) {
+    orgdb::Fault fault;
+    fault.call = f.call;
+    fault.hr = static_cast<std::int32_t>(f.hr);
+    fault.match = f.match;
+    if (f.nth) fault.nth = *f.nth;
+    fault.message = f.message;
+    fault.component = f.component;
+    machine_.org().AddFault(fault);
+  }
+
+  TabrixSimAccounting Accounting() const {
+    TabrixSimAccounting counts{};
+    mapi::MAPIFreeBuffer(nullptr);  // binds the library when nothing has yet
+    void* module = mapi::LoadedMapiModule();
+    auto query = module ? reinterpret_cast<LPTABRIXSIMQUERYACCOUNTING>(
+                              GetProcAddress(module, "TabrixSimQueryAccounting"))
+                        : nullptr;
+    if (query)
+      query(&counts);
+    else
+      ADD_FAILURE() << "the stand-in is not bound";
+    return counts;
+  }
+
+  // Nothing held: no object, buffer, session or initialisation, and exactly
+  // `profiles` profiles on the machine.
+  void ExpectBalanced(std::uint32_t profiles, const std::string& why) const {
+    const TabrixSimAccounting a = Accounting();
+    EXPECT_EQ(a.liveObjects, 0u) << why;
+    EXPECT_EQ(a.outstandingBuffers, 0u) << why;
+    EXPECT_EQ(a.openSessions, 0u) << why;
+    EXPECT_EQ(a.initializeCount, 0u) << why;
+    EXPECT_EQ(a.profiles, profiles) << why;
+  }
+
+ private:
+  testsupport::TestMachine machine_;
+  bool ok_ = false;
+};
+
+HRESULT FailingNameMaker(const char*, char* buffer, std::size_t size) {
+  std::fill(buffer, buffer + size, '\0');
+  return E_FAIL;
+}
+
+HRESULT LeftoverNameMaker(const char*, char* buffer, std::size_t size) {
+  std::snprintf(buffer, size, "%s", "MAILBOXSTAT LEFTOVER");
+  return S_OK;
+}
+
+// Deletes the profile in the flavour's own way, with MAPI initialised around
+// it as the callers have it.
+void DeleteWithMapi(const mapi::ProfileReporter& reporter, const std::string& name) {
+  ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
+  mapi::DeleteTempProfile(reporter, name);
+  mapi::MAPIUninitialize();
+}
+
+constexpr const char* kProviderMessage = "The profile provider refused the request.";
+constexpr const char* kProviderComponent = "Profile Provider";
+
+// --- One row of a failure table --------------------------------------------------
+
+struct FailureRow {
+  const char* step;
+  InjectedFault fault;
+  HRESULT result;
+  std::string expected;  // console: the whole output; GUI: the message box text
+  bool profileRemains;   // the step failed after CreateProfile
+};
+
+const std::string kConsoleProviderText = "MAPI:\r\n" + std::string(kProviderMessage) +
+                                         "\r\n\r\nComponent: " + kProviderComponent +
+                                         "\r\n\r\nError Code: $";
+const std::string kGuiProviderText = std::string(kProviderMessage) +
+                                     "\r\n\r\nComponent: " + kProviderComponent +
+                                     "\r\n\r\nError Code: $";
+
+InjectedFault ProviderFault(const char* call, std::uint32_t hr,
+                            std::optional<std::string> match = std::nullopt) {
+  return InjectedFault{call, hr, match, std::nullopt, kProviderMessage, kProviderComponent};
+}
+
+// A QueryRows of the service table that succeeds without a row set.
+InjectedFault EmptyRowsFault() {
+  return InjectedFault{
+      "IMAPITable::QueryRows", 0, "services", std::nullopt, std::nullopt, std::nullopt};
+}
+
+InjectedFault NthFault(const char* call, std::uint32_t hr, int nth) {
+  return InjectedFault{call, hr, std::nullopt, nth, std::nullopt, std::nullopt};
+}
+
+std::vector<FailureRow> ConsoleRows() {
+  return {
+      {"MAPIInitialize", NthFault("MAPIInitialize", 0x80040605, 1), MakeHr(0x80040605),
+       "MAPI Initialize FAIL!\n", false},
+      {"MAPIAdminProfiles", NthFault("MAPIAdminProfiles", 0x80004005, 1), E_FAIL,
+       Separated({"Error! MAPI Admin Profiles!"}), false},
+      {"CreateProfile", ProviderFault("IProfAdmin::CreateProfile", 0x80070005), E_ACCESSDENIED,
+       Separated({"Error! MAPI Admin Profiles Create Profile!", kConsoleProviderText + "80070005"}),
+       false},
+      {"AdminServices", ProviderFault("IProfAdmin::AdminServices", 0x8004010F), MAPI_E_NOT_FOUND,
+       Separated({"Error! MAPI Admin Profiles Create Profile!", kConsoleProviderText + "8004010F"}),
+       true},
+      {"CreateMsgService", ProviderFault("IMsgServiceAdmin::CreateMsgService", 0x80040115),
+       MAPI_E_NETWORK_ERROR,
+       Separated(
+           {"Error! MAPI Admin Profiles Create Msg Service!", kConsoleProviderText + "80040115"}),
+       true},
+      {"GetMsgServiceTable", ProviderFault("IMsgServiceAdmin::GetMsgServiceTable", 0x8004010E),
+       MAPI_E_NOT_ENOUGH_RESOURCES,
+       Separated({"Error! MAPI Admin Profiles Get Msg Service Table FAIL!",
+                  kConsoleProviderText + "8004010E"}),
+       true},
+      {"QueryRows", ProviderFault("IMAPITable::QueryRows", 0x8004010B, "services"), MAPI_E_BUSY,
+       Separated({"Error! QueryRows: -2147221237", kConsoleProviderText + "8004010B"}), true},
+      {"QueryRows without a row set", EmptyRowsFault(), E_FAIL,
+       Separated({"Error! QueryRows: 0", "MAPI ERROR:\r\nSUCCESS_SUCCESS\r\nError Code: $0"}),
+       true},
+      {"MAPIAllocateBuffer", NthFault("MAPIAllocateBuffer", 0x8007000E, 1), E_OUTOFMEMORY,
+       Separated({"MAPIAllocateBuffer Failed: 8007000E",
+                  "MAPI ERROR:\r\nMAPI_E_NOT_ENOUGH_MEMORY\r\nError Code: $8007000E"}),
+       true},
+      {"first MAPIAllocateMore", NthFault("MAPIAllocateMore", 0x8007000E, 1), E_OUTOFMEMORY,
+       Separated({"MAPIAllocateBuffer Failed: 8007000E",
+                  "MAPI ERROR:\r\nMAPI_E_NOT_ENOUGH_MEMORY\r\nError Code: $8007000E"}),
+       true},
+      {"second MAPIAllocateMore", NthFault("MAPIAllocateMore", 0x8007000E, 2), E_OUTOFMEMORY,
+       Separated({"MAPIAllocateMore Failed: 8007000E",
+                  "MAPI ERROR:\r\nMAPI_E_NOT_ENOUGH_MEMORY\r\nError Code: $8007000E"}),
+       true},
+      {"ConfigureMsgService", ProviderFault("IMsgServiceAdmin::ConfigureMsgService", 0x80040115),
+       MAPI_E_NETWORK_ERROR,
+       Separated({"Configure MsgService Error", kConsoleProviderText + "80040115"}), true},
+  };
+}
+
+std::vector<FailureRow> GuiRows() {
+  return {
+      {"MAPIAdminProfiles", NthFault("MAPIAdminProfiles", 0x80040605, 1), MakeHr(0x80040605),
+       "MAPI Admin Profiles Failed80040605", false},
+      {"CreateProfile", ProviderFault("IProfAdmin::CreateProfile", 0x80070005), E_ACCESSDENIED,
+       "Profile Admin - CreateProfile Failed.\r\n" + kGuiProviderText + "80070005", false},
+      {"AdminServices", ProviderFault("IProfAdmin::AdminServices", 0x8004010F), MAPI_E_NOT_FOUND,
+       "Profile Admin - AdminServices Failed.\r\n" + kGuiProviderText + "8004010F", true},
+      {"CreateMsgService", ProviderFault("IMsgServiceAdmin::CreateMsgService", 0x80040115),
+       MAPI_E_NETWORK_ERROR,
+       "Service Admin - Create MsgService Failed.\r\n" + kGuiProviderText + "80040115", true},
+      {"GetMsgServiceTable", ProviderFault("IMsgServiceAdmin::GetMsgServiceTable", 0x8004010E),
+       MAPI_E_NOT_ENOUGH_RESOURCES,
+       "Service Admin - GetMsgServiceTable Failed.\r\n" + kGuiProviderText + "8004010E", true},
+      {"QueryRows", ProviderFault("IMAPITable::QueryRows", 0x8004010B, "services"), MAPI_E_BUSY,
+       "MAPI Table - QueryRows Failed.\r\n" + kGuiProviderText + "8004010B", true},
+      {"no service identifier", EmptyRowsFault(), E_FAIL, "Failed Get Service.", true},
+      {"MAPIAllocateBuffer", NthFault("MAPIAllocateBuffer", 0x8007000E, 1), E_OUTOFMEMORY,
+       "MAPIAllocateBuffer Failed.\r\nMAPI_E_NOT_ENOUGH_MEMORY\r\nError Code: $8007000E", true},
+      {"first MAPIAllocateMore", NthFault("MAPIAllocateMore", 0x8007000E, 1), E_OUTOFMEMORY,
+       "MAPIAllocateMore Failed.\r\nMAPI_E_NOT_ENOUGH_MEMORY\r\nError Code: $8007000E", true},
+      {"second MAPIAllocateMore", NthFault("MAPIAllocateMore", 0x8007000E, 2), E_OUTOFMEMORY,
+       "MAPIAllocateMore Failed.\r\nMAPI_E_NOT_ENOUGH_MEMORY\r\nError Code: $8007000E", true},
+      {"ConfigureMsgService", ProviderFault("IMsgServiceAdmin::ConfigureMsgService", 0x80040115),
+       MAPI_E_NETWORK_ERROR,
+       "Service Admin - Configure MsgService Failed.\r\n" + kGuiProviderText + "80040115", true},
+  };
+}
+
+// --- Console form ------------------------------------------------------------------
+
+TEST(ConsoleTempProfile, EveryFailedStepWritesItsMessage) {
+  for (const FailureRow& row : ConsoleRows()) {
+    SCOPED_TRACE(row.step);
+    StandInMachine machine(Flavour::Console);
+    ASSERT_TRUE(machine.ok());
+    const std::uint32_t profiles = machine.Accounting().profiles;
+    machine.AddFault(row.fault);
+
+    std::ostringstream out;
+    mapi::ProfileReporter reporter{Flavour::Console, &out};
+    std::optional<std::string> name;
+    EXPECT_EQ(mapi::CreateTempProfile(reporter, "jsmith", "SRV01", &name), row.result);
+    EXPECT_EQ(out.str(), row.expected);
+    if (row.fault.call == "MAPIInitialize") {
+      EXPECT_EQ(name, std::nullopt);  // no name buffer was made
+    } else {
+      ASSERT_TRUE(name.has_value());
+      EXPECT_EQ(name->rfind("MAILBOXSTAT ", 0), 0u) << *name;
+    }
+    // Everything was released and MAPI uninitialised; a profile made before
+    // the failure is still there for the caller to delete.
+    machine.ExpectBalanced(profiles + (row.profileRemains ? 1 : 0), "after the creation");
+    if (name) {
+      std::ostringstream ignored;
+      DeleteWithMapi({Flavour::Console, &ignored}, *name);
+    }
+    machine.ExpectBalanced(profiles, "after the deletion");
+  }
+}
+
+TEST(ConsoleTempProfile, FailedNameLeavesAnEmptyName) {
+  StandInMachine machine(Flavour::Console);
+  ASSERT_TRUE(machine.ok());
+  const std::uint32_t profiles = machine.Accounting().profiles;
+  std::ostringstream out;
+  mapi::ProfileReporter reporter{Flavour::Console, &out};
+  reporter.makeName = &FailingNameMaker;
+  std::optional<std::string> name;
+  EXPECT_EQ(mapi::CreateTempProfile(reporter, "jsmith", "SRV01", &name), E_FAIL);
+  EXPECT_EQ(out.str(), "Error! MAPI Create Profile Name!\n");
+  EXPECT_EQ(name, std::string());
+  machine.ExpectBalanced(profiles, "after the failed name");
+}
+
+TEST(ConsoleTempProfile, SuccessAnnouncesTheProfileWhichThenLogsOn) {
+  StandInMachine machine(Flavour::Console);
+  ASSERT_TRUE(machine.ok());
+  const std::uint32_t profiles = machine.Accounting().profiles;
+  std::ostringstream out;
+  mapi::ProfileReporter reporter{Flavour::Console, &out};
+  std::optional<std::string> name;
+  ASSERT_EQ(mapi::CreateTempProfile(reporter, "jsmith", "SRV01", &name), S_OK);
+  ASSERT_TRUE(name.has_value());
+  EXPECT_EQ(out.str(), "\nTemporary MAPI profile \"" + *name + "\" is created!\n\n");
+  machine.ExpectBalanced(profiles + 1, "after the creation");
+
+  // The profile is usable: a logon with it opens a session.
+  ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
+  {
+    mapi::ComPtr<IMAPISession> session;
+    std::string profile = *name;
+    EXPECT_EQ(mapi::MAPILogonEx(0, profile.data(), nullptr, 0x8062, mapi::Out(session)), S_OK);
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(mapi::DeleteTempProfile(reporter, *name), S_OK);
+    session->Logoff(0, 0, 0);
+  }
+  mapi::MAPIUninitialize();
+  machine.ExpectBalanced(profiles, "after logon and deletion");
+}
+
+TEST(ConsoleTempProfile, UnknownMailboxFailsInTheServiceConfiguration) {
+  StandInMachine machine(Flavour::Console);
+  ASSERT_TRUE(machine.ok());
+  std::ostringstream out;
+  std::optional<std::string> name;
+  EXPECT_TRUE(FAILED(mapi::CreateTempProfile({Flavour::Console, &out}, "nobody", "SRV01", &name)));
+  const std::string text = out.str();
+  EXPECT_EQ(text.rfind(kLine + "\nConfigure MsgService Error\nMAPI:\r\n", 0), 0u) << text;
+  DeleteWithMapi({Flavour::Console, &out}, *name);
+}
+
+TEST(ConsoleTempProfile, ALeftoverOfTheSameNameIsReplaced) {
+  StandInMachine machine(Flavour::Console);
+  ASSERT_TRUE(machine.ok());
+  const std::uint32_t profiles = machine.Accounting().profiles;
+  ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
+  {
+    mapi::ComPtr<IProfAdmin> admin;
+    ASSERT_EQ(mapi::MAPIAdminProfiles(0, mapi::Out(admin)), S_OK);
+    char leftover[] = "MAILBOXSTAT LEFTOVER";
+    ASSERT_EQ(admin->CreateProfile(leftover, nullptr, 0, 0), S_OK);
+  }
+  mapi::MAPIUninitialize();
+  std::ostringstream out;
+  mapi::ProfileReporter reporter{Flavour::Console, &out};
+  reporter.makeName = &LeftoverNameMaker;
+  std::optional<std::string> name;
+  EXPECT_EQ(mapi::CreateTempProfile(reporter, "jsmith", "SRV01", &name), S_OK);
+  EXPECT_EQ(out.str(), "\nTemporary MAPI profile \"MAILBOXSTAT LEFTOVER\" is created!\n\n");
+  machine.ExpectBalanced(profiles + 1, "one profile of that name");
+  DeleteWithMapi(reporter, *name);
+  machine.ExpectBalanced(profiles, "after the deletion");
+}
+
+TEST(ConsoleTempProfile, DeletionFailuresAreWrittenSeparated) {
+  struct Case {
+    const char* why;
+    std::optional<InjectedFault> fault;
+    std::string expected;
+  } cases[] = {
+      {"no profile administration", NthFault("MAPIAdminProfiles", 0x80004005, 1),
+       Separated({"Error! Exception found: Can not get Profile Admin Interface"})},
+      {"DeleteProfile refused", ProviderFault("IProfAdmin::DeleteProfile", 0x80070005),
+       Separated({"Error! Delete profile: MAILBOXSTAT 00000001 00000002 00000003"})},
+      {"no such profile", std::nullopt,
+       Separated({"Error! Delete profile: MAILBOXSTAT 00000001 00000002 00000003"})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    StandInMachine machine(Flavour::Console);
+    ASSERT_TRUE(machine.ok());
+    if (c.fault) machine.AddFault(*c.fault);
+    std::ostringstream out;
+    ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
+    EXPECT_TRUE(FAILED(mapi::DeleteTempProfile({Flavour::Console, &out},
+                                               "MAILBOXSTAT 00000001 00000002 00000003")));
+    mapi::MAPIUninitialize();
+    EXPECT_EQ(out.str(), c.expected);
+    machine.ExpectBalanced(machine.Accounting().profiles, "after the failed deletion");
+  }
+}
+
+// --- GUI form ----------------------------------------------------------------------
+
+TEST(GuiTempProfile, EveryFailedStepShowsItsMessage) {
+  for (const FailureRow& row : GuiRows()) {
+    SCOPED_TRACE(row.step);
+    StandInMachine machine(Flavour::Gui);
+    ASSERT_TRUE(machine.ok());
+    const std::uint32_t profiles = machine.Accounting().profiles;
+    machine.AddFault(row.fault);
+
+    RecordingDialogs dialogs;
+    mapi::ProfileReporter reporter{Flavour::Gui, nullptr, &dialogs, 0x1234};
+    std::optional<std::string> name;
+    ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);  // the GUI's logon has initialised MAPI
+    EXPECT_EQ(mapi::CreateTempProfile(reporter, "jsmith", "SRV01", &name), row.result);
+    // The hourglass is restored before the message box.
+    EXPECT_EQ(dialogs.events,
+              (std::vector<std::string>{"hourglass", "restore", "plain:" + row.expected}));
+    ASSERT_TRUE(name.has_value());
+    EXPECT_EQ(name->rfind("TABRIX_STAT ", 0), 0u) << *name;
+    EXPECT_EQ(mapi::DeleteTempProfile(reporter, *name),
+              row.profileRemains ? S_OK : MAPI_E_NOT_FOUND);
+    mapi::MAPIUninitialize();
+    machine.ExpectBalanced(profiles, "after creation and deletion");
+    EXPECT_EQ(dialogs.events.size(), 3u) << "the deletion shows nothing";
+  }
+}
+
+TEST(GuiTempProfile, FailedNameShowsTheCode) {
+  StandInMachine machine(Flavour::Gui);
+  ASSERT_TRUE(machine.ok());
+  RecordingDialogs dialogs;
+  mapi::ProfileReporter reporter{Flavour::Gui, nullptr, &dialogs};
+  reporter.makeName = &FailingNameMaker;
+  std::optional<std::string> name;
+  ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
+  EXPECT_EQ(mapi::CreateTempProfile(reporter, "jsmith", "SRV01", &name), E_FAIL);
+  mapi::MAPIUninitialize();
+  EXPECT_EQ(dialogs.events,
+            (std::vector<std::string>{"hourglass", "restore",
+                                      "plain:Create \"Profile Name\" Failed.\r\n80004005"}));
+  EXPECT_EQ(name, std::string());
+}
+
+TEST(GuiTempProfile, SuccessShowsNothingAndDeletionRemovesTheProfile) {
+  StandInMachine machine(Flavour::Gui);
+  ASSERT_TRUE(machine.ok());
+  const std::uint32_t profiles = machine.Accounting().profiles;
+  RecordingDialogs dialogs;
+  mapi::ProfileReporter reporter{Flavour::Gui, nullptr, &dialogs, 0x1234};
+  std::optional<std::string> name;
+  ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
+  EXPECT_EQ(mapi::CreateTempProfile(reporter, "Smith, John", "SRV01", &name), S_OK);
+  EXPECT_EQ(dialogs.events, (std::vector<std::string>{"hourglass", "restore"}));
+  EXPECT_EQ(machine.Accounting().profiles, profiles + 1);
+  EXPECT_EQ(mapi::DeleteTempProfile(reporter, *name), S_OK);
+  mapi::MAPIUninitialize();
+  machine.ExpectBalanced(profiles, "after the deletion");
+}
+
+// --- Names -------------------------------------------------------------------------
+
+TEST(MakeProfileName, PrefixProcessAndTime) {
+  char buffer[mapi::kProfileNameBufferSize];
+  ASSERT_EQ(mapi::MakeProfileName("MAILBOXSTAT", buffer, sizeof buffer), S_OK);
+  const std::string name = buffer;
+  char pid[16];
+  std::snprintf(pid, sizeof pid, "%08X", static_cast<unsigned>(GetCurrentProcessId()));
+  ASSERT_EQ(name.size(), std::string("MAILBOXSTAT 00000000 00000000 00000000").size()) << name;
+  EXPECT_EQ(name.substr(0, 12), "MAILBOXSTAT ");
+  EXPECT_EQ(name.substr(12, 8), pid);
+  EXPECT_EQ(name.find_first_not_of("0123456789ABCDEF ", 12), std::string::npos) << name;
+}
+
+TEST(MakeProfileName, TwoNamesInOneProcessDifferByTheTime) {
+  char first[mapi::kProfileNameBufferSize];
+  char second[mapi::kProfileNameBufferSize];
+  ASSERT_EQ(mapi::MakeProfileName("TABRIX_GAL", first, sizeof first), S_OK);
+  timespec pause{0, 3'000'000};
+  nanosleep(&pause, nullptr);  // FILETIMEs of system time move in milliseconds
+  ASSERT_EQ(mapi::MakeProfileName("TABRIX_GAL", second, sizeof second), S_OK);
+  EXPECT_STRNE(first, second);
+  EXPECT_EQ(std::string(first).substr(0, 20), std::string(second).substr(0, 20));
+}
+
+TEST(MakeProfileName, ALongPrefixIsCutAt260Characters) {
+  std::vector<char> buffer(mapi::kProfileNameBufferSize + 8, 'Z');
+  const std::string prefix(400, 'P');
+  ASSERT_EQ(mapi::MakeProfileName(prefix.c_str(), buffer.data(), mapi::kProfileNameBufferSize),
+            S_OK);
+  EXPECT_EQ(std::string(buffer.data()), std::string(260, 'P'));
+  // Nothing beyond the 261 bytes was touched.
+  for (std::size_t i = mapi::kProfileNameBufferSize; i < buffer.size(); ++i)
+    EXPECT_EQ(buffer[i], 'Z');
+}
+
+TEST(MakeProfileName, SmallBufferAndBadArguments) {
+  char small[8];
+  std::fill(std::begin(small), std::end(small), 'x');
+  EXPECT_EQ(mapi::MakeProfileName("MAILBOXSTAT", small, sizeof small), S_OK);
+  EXPECT_STREQ(small, "MAILBOX");
+  EXPECT_EQ(mapi::MakeProfileName("MAILBOXSTAT", nullptr, 10), E_INVALIDARG);
+  EXPECT_EQ(mapi::MakeProfileName("MAILBOXSTAT", small, 0), E_INVALIDARG);
+}
+
+}  // namespace
+
+namespace {
+
+// The stand-in as the console binds it: its version resource is read back.
+TEST(StandInBinding, ConsoleReadsTheLibraryVersion) {
+  StandInMachine machine(Flavour::Console);
+  ASSERT_TRUE(machine.ok());
+  ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
+  EXPECT_EQ(mapi::MapiLibraryVersion(), "11.0.5604.0");
+  mapi::MAPIUninitialize();
+  machine.ExpectBalanced(machine.Accounting().profiles, "after initialise and uninitialise");
+}
+
+}  // namespace
