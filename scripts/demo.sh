@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 bash "$here/scripts/setup.sh"
 
 build="$here/build"
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTABRIX_BUILD_TESTS=OFF >/dev/null
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTABRIX_BUILD_TESTS=OFF -DTABRIX_BUILD_GUI=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
 demo="$here/demo"

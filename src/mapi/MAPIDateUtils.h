@@ -38,7 +38,7 @@ struct DateTimeFields {
 };
 
 bool IsLeapYear(int year);
-int DaysInMonth(int year, int month);  // 0 for a month outside 1..12
+int DaysInMonth(int year, int month);            // 0 for a month outside 1..12
 bool IsValidDate(int year, int month, int day);  // years 1..9999
 
 // Throw DateConvertError for fields out of range.

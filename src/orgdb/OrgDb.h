@@ -57,10 +57,10 @@ struct Mailbox {
   std::int64_t serverId = 0;
   std::int64_t tableOrder = 0;  // position in the server's mailbox table, ascending
   std::string alias;            // jsmith; a profile's unresolved name matches alias or display name
-  std::optional<std::string> emailAddress;  // the mailbox's legacy DN, PR_EMAIL_ADDRESS
-  std::optional<std::string> displayName;   // PR_DISPLAY_NAME
-  std::optional<std::string> ntUserName;    // PR_NT_USER_NAME
-  std::optional<std::int64_t> messageSize;  // PR_MESSAGE_SIZE_EXTENDED, bytes
+  std::optional<std::string> emailAddress;        // the mailbox's legacy DN, PR_EMAIL_ADDRESS
+  std::optional<std::string> displayName;         // PR_DISPLAY_NAME
+  std::optional<std::string> ntUserName;          // PR_NT_USER_NAME
+  std::optional<std::int64_t> messageSize;        // PR_MESSAGE_SIZE_EXTENDED, bytes
   std::optional<std::int32_t> contentCount;       // PR_CONTENT_COUNT
   std::optional<std::int32_t> assocContentCount;  // PR_ASSOC_CONTENT_COUNT
   std::optional<std::uint64_t> lastLogonTime;     // FILETIME, UTC
@@ -74,12 +74,13 @@ struct Folder {
   // No parent: the top of the information store (the IPM subtree), which
   // every mailbox with folders has exactly once.
   std::optional<std::int64_t> parentId;
-  std::int64_t position = 0;  // order among its siblings, ascending
-  std::string displayName;    // Projects
-  std::string urlName;        // /Inbox/Projects
-  bool subfolders = false;    // PR_SUBFOLDERS as the store reports it
+  std::int64_t position = 0;      // order among its siblings, ascending
+  std::string displayName;        // Projects
+  std::string urlName;            // /Inbox/Projects
+  bool subfolders = false;        // PR_SUBFOLDERS as the store reports it
   std::int32_t contentCount = 0;  // PR_CONTENT_COUNT: its own messages
-  std::uint64_t messageSize = 0;  // sum of its own messages' sizes (PR_MESSAGE_SIZE is the low 32 bits)
+  // The sum of its own messages' sizes (PR_MESSAGE_SIZE is the low 32 bits).
+  std::uint64_t messageSize = 0;
 };
 
 struct Message {
@@ -92,13 +93,27 @@ struct Message {
   std::optional<std::uint64_t> submitTime;    // FILETIME, UTC
 };
 
+// The messages of a folder that are derived rather than stored, so that
+// large generated organisations stay small on disk. Message i is computed
+// from (seed, i) alone: ascending submit times from firstSubmitTime over
+// `span` (100-ns units), log-normal sizes around medianSize, subjects and
+// attachment flags from word lists. A folder holds either stored messages or
+// generated ones, never both.
+struct GeneratedMessages {
+  std::uint64_t seed = 0;
+  std::int32_t count = 0;
+  std::uint32_t medianSize = 4096;       // bytes
+  std::uint64_t firstSubmitTime = 0;     // FILETIME, UTC
+  std::uint64_t span = 864000000000ull;  // 100-ns units (one day)
+};
+
 struct GalEntry {
   std::int64_t id = 0;
   std::string displayName;
   std::string alias;
-  std::string address;  // the Exchange address (legacy DN) matched by "EX:" lookups
-  std::string homeMdb;  // PR_EMS_AB_HOME_MDB, .../cn=SRV01/cn=Microsoft Private MDB
-  std::string homeMta;  // PR_EMS_AB_HOME_MTA, .../cn=SRV01/cn=Microsoft MTA
+  std::string address;                // the Exchange address (legacy DN) matched by "EX:" lookups
+  std::string homeMdb;                // PR_EMS_AB_HOME_MDB, .../cn=SRV01/cn=Microsoft Private MDB
+  std::string homeMta;                // PR_EMS_AB_HOME_MTA, .../cn=SRV01/cn=Microsoft MTA
   std::optional<Bytes> ntAccountSid;  // PR_EMS_AB_ASSOC_NT_ACCOUNT, a binary SID
   bool richInfo = true;               // PR_SEND_RICH_INFO
 };
@@ -110,7 +125,8 @@ struct NtAccount {
 };
 
 struct DirectoryObject {
-  std::string container;    // DN of the container, e.g. CN=Servers,CN=Site,CN=Administrative Groups,...
+  // DN of the container, e.g. CN=Servers,CN=Site,CN=Administrative Groups,...
+  std::string container;
   std::string objectClass;  // msExchExchangeServer
   std::string name;
   std::string legacyExchangeDN;
@@ -139,6 +155,8 @@ struct OrgDbError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// One open organisation database. An OrgDb is used by one thread at a time;
+// other threads and processes open their own.
 class OrgDb {
  public:
   ~OrgDb();
@@ -186,6 +204,9 @@ class OrgDb {
   std::vector<Message> MessageBatch(std::int64_t folderId, std::int64_t position,
                                     std::int64_t limit, bool bySubmitTime) const;
 
+  // The generator parameters of a folder whose messages are derived.
+  std::optional<GeneratedMessages> GeneratedMessagesOf(std::int64_t folderId) const;
+
   std::vector<GalEntry> GalEntries() const;
   std::optional<GalEntry> GalEntryById(std::int64_t id) const;
   // Entries whose address equals `address` exactly (case-insensitively).
@@ -198,15 +219,25 @@ class OrgDb {
   std::vector<DirectoryObject> DirectoryObjects(std::string_view container,
                                                 std::string_view objectClass) const;
   std::vector<Fault> Faults() const;
+  std::vector<NtAccount> NtAccounts() const;                    // in stored order
+  std::vector<DirectoryObject> AllDirectoryObjects() const;     // in stored order
+  std::vector<Mailbox> Mailboxes(std::int64_t serverId) const;  // the whole table
 
   // --- writing ------------------------------------------------------------
+  // Add* store a non-zero id as given and otherwise let the database assign
+  // one; they return the id. Generated messages carry negative ids,
+  // -(folderId * 2^24 + index + 1).
   void SetOrganisation(const OrgInfo& info);
   std::int64_t AddSite(const Site& site);
   std::int64_t AddServer(const Server& server);
   void UpdateServer(const Server& server);
   std::int64_t AddMailbox(const Mailbox& mailbox);
   std::int64_t AddFolder(const Folder& folder);
+  // Throws OrgDbError when the folder's messages are generated.
   std::int64_t AddMessage(const Message& message);
+  // Makes the folder's messages derived ones (the folder must hold no stored
+  // messages) and sets its count and size to theirs.
+  void SetGeneratedMessages(std::int64_t folderId, const GeneratedMessages& generated);
   std::int64_t AddGalEntry(const GalEntry& entry);
   void AddNtAccount(const NtAccount& account);
   void AddDirectoryObject(const DirectoryObject& object);
@@ -221,8 +252,10 @@ class OrgDb {
   void Begin();
   void Commit();
 
- private:
+  // The library's own state, defined in its sources only.
   struct Impl;
+
+ private:
   explicit OrgDb(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };

@@ -1,8 +1,10 @@
 #include "TimeZoneRule.h"
 
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "FileUtil.h"
 #include "TextUtil.h"
@@ -230,14 +232,15 @@ std::optional<ZoneRule> ZoneRuleFromTzif(std::string_view bytes) {
   return RuleFromBlock(bytes, v2Data, *v2, 8);
 }
 
-ZoneRule MachineZoneRule() {
+namespace {
+
+ZoneRule ReadMachineZoneRule(const char* tz) {
   const ZoneRule utc{"UTC", 0, false, "", 0, {}, {}};
   auto fromFile = [](const std::string& path) -> std::optional<ZoneRule> {
     const auto bytes = ReadWholeFile(path, 1u << 20);
     if (!bytes) return std::nullopt;
     return ZoneRuleFromTzif(*bytes);
   };
-  const char* tz = std::getenv("TZ");
   if (tz == nullptr) return fromFile("/etc/localtime").value_or(utc);
   std::string_view name(tz);
   const bool colon = !name.empty() && name.front() == ':';
@@ -252,6 +255,37 @@ ZoneRule MachineZoneRule() {
   if (!colon)
     if (auto rule = ParsePosixTz(name)) return *rule;
   return utc;
+}
+
+}  // namespace
+
+ZoneRule MachineZoneRule() {
+  // Every local-time conversion asks for the rule, a report of many mailboxes
+  // hundreds of thousands of times: keep the last one read for the same TZ
+  // and TZDIR, and look at the zone files again at most once a second so
+  // that a changed machine zone is still noticed.
+  struct Cache {
+    std::mutex mutex;
+    bool valid = false;
+    std::string key;
+    std::chrono::steady_clock::time_point readAt;
+    ZoneRule rule;
+  };
+  static Cache cache;
+  const char* tz = std::getenv("TZ");
+  const char* dir = std::getenv("TZDIR");
+  std::string key = tz ? std::string("1") + tz : std::string("0");
+  key += '\0';
+  if (dir) key += dir;
+  const auto now = std::chrono::steady_clock::now();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  if (!cache.valid || cache.key != key || now - cache.readAt >= std::chrono::seconds(1)) {
+    cache.rule = ReadMachineZoneRule(tz);
+    cache.key = std::move(key);
+    cache.readAt = now;
+    cache.valid = true;
+  }
+  return cache.rule;
 }
 
 // --- evaluation -----------------------------------------------------------------

@@ -1,0 +1,143 @@
+// boxstatcon on a 100,000-mailbox server against sqlite3 exporting the same
+// ten columns of the same database to a CSV file, measured in one run.
+// Prints the wall-time ratio (target at most 2.0) and boxstatcon's peak
+// resident memory (target at most 64 MiB), once without and once with owner
+// resolution (RealNTAccount=1).
+//
+// Usage: console_bench [MAILBOXES] [WORK_DIR]
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Measure {
+  double seconds = 0;
+  long maxRssKb = 0;
+  int status = -1;
+};
+
+// Runs a command with its output going to `outputFile`, and measures it.
+Measure Run(const std::vector<std::string>& args, const std::string& outputFile,
+            const std::vector<std::string>& extraEnv = {}) {
+  std::vector<std::string> envStrings;
+  for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
+  for (const auto& e : extraEnv) envStrings.push_back(e);
+  std::vector<char*> envp;
+  for (auto& s : envStrings) envp.push_back(s.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> argCopy = args;
+  std::vector<char*> argv;
+  for (auto& a : argCopy) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  Measure m;
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+    std::perror(argv[0]);
+    std::exit(2);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  rusage usage{};
+  int status = 0;
+  wait4(pid, &status, 0, &usage);
+  m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  m.maxRssKb = usage.ru_maxrss;
+  m.status = status;
+  return m;
+}
+
+void Check(const Measure& m, const char* what) {
+  if (!WIFEXITED(m.status) || WEXITSTATUS(m.status) != 0) {
+    std::fprintf(stderr, "%s failed (status %d)\n", what, m.status);
+    std::exit(1);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mailboxes = argc > 1 ? argv[1] : "100000";
+  const fs::path work =
+      argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path() / "tabrix-console-bench";
+  const std::string bin = TABRIX_BIN_DIR;
+  fs::remove_all(work);
+  fs::create_directories(work / "program");
+  const std::string db = (work / "organisation.db").string();
+  const std::string root = (work / "machine").string();
+
+  std::printf("generating a server with %s mailboxes ...\n", mailboxes.c_str());
+  Check(Run({bin + "/tabrix-org", "generate", "--seed", "7", "--servers", "1", "--mailboxes",
+             mailboxes, "--org", "Bench", "--out", db},
+            (work / "generate.log").string()),
+        "tabrix-org generate");
+  // The server with the most mailboxes, its site, and a mailbox on it for
+  // the default profile.
+  const std::string info = (work / "server.txt").string();
+  Check(Run({"sqlite3", "-separator", "\t", db,
+             "SELECT s.name, t.name, (SELECT alias FROM mailboxes m WHERE m.server_id = s.id "
+             "ORDER BY table_order LIMIT 1) FROM servers s JOIN sites t ON t.id = s.site_id "
+             "ORDER BY (SELECT count(*) FROM mailboxes m WHERE m.server_id = s.id) DESC LIMIT 1"},
+            info),
+        "sqlite3 server query");
+  std::string server, site, alias;
+  {
+    std::ifstream in(info);
+    std::getline(in, server, '\t');
+    std::getline(in, site, '\t');
+    std::getline(in, alias);
+  }
+  Check(Run({bin + "/tabrix-org", "setup", root, "--org", db, "--mapi-lib", TABRIX_MAPI_LIBRARY,
+             "--profile-mailbox", alias, "--profile-server", server},
+            (work / "setup.log").string()),
+        "tabrix-org setup");
+  const std::string query =
+      "SELECT email, display_name, nt_user_name, '', message_size / 1024, content_count, "
+      "assoc_content_count, last_logon, last_logoff, storage_limit FROM mailboxes WHERE server_id "
+      "= "
+      "(SELECT id FROM servers WHERE name = '" +
+      server + "') ORDER BY table_order";
+  const fs::path program = work / "program" / "boxstatcon";
+  fs::copy_file(bin + "/boxstatcon", program);
+  const std::vector<std::string> env = {"TABRIX_MACHINE=" + root, "TZ=UTC", "LC_ALL=C"};
+
+  for (int realAccounts = 0; realAccounts <= 1; ++realAccounts) {
+    std::ofstream(work / "program" / "BOXSTATCON.INI")
+        << "[Organization]\nName=Bench\n[Config]\nLogSuccess=0\n[Server0]\nSite Name=" << site
+        << "\nServer Name=" << server << "\nRealNTAccount=" << realAccounts << "\n";
+    // The baseline in the same invocation, right before the program.
+    const Measure baseline = Run({"sqlite3", "-csv", db, query}, (work / "baseline.csv").string());
+    Check(baseline, "sqlite3 export");
+    const Measure console = Run({program.string()}, (work / "console.log").string(), env);
+    Check(console, "boxstatcon");
+    if (!fs::exists(work / "program" / (server + ".txt"))) {
+      std::fprintf(stderr, "boxstatcon wrote no report\n");
+      return 1;
+    }
+    std::printf(
+        "RealNTAccount=%d: boxstatcon %.3f s, sqlite3 %.3f s, wall-time ratio %.2f (target <= "
+        "2.0); "
+        "boxstatcon peak resident memory %.1f MiB (target <= 64)\n",
+        realAccounts, console.seconds, baseline.seconds, console.seconds / baseline.seconds,
+        static_cast<double>(console.maxRssKb) / 1024.0);
+  }
+  return 0;
+}

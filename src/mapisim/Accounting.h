@@ -1,0 +1,36 @@
+// What the process holds right now: live interface objects, open sessions,
+// outstanding MAPI buffers, unbalanced MAPIInitialize calls, and the MAPI
+// profiles of the machine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "MapiSimApi.h"
+
+namespace mapisim {
+
+void CountObjectCreated();
+void CountObjectDestroyed();
+void CountSessionOpened();
+void CountSessionClosed();
+
+TabrixSimAccounting CurrentAccounting();
+
+// The line appended to <root>/mapisim/accounting.jsonl when the library is
+// unloaded.
+std::string AccountingLine(const TabrixSimAccounting& counts, long pid, const std::string& program);
+
+// Appends the line for this process now, if the machine root exists.
+void WriteAccountingAtUnload();
+
+// Every exported function calls this first. On the first call it creates
+// the object whose destruction, when the library is unloaded (FreeLibrary
+// or process exit), appends the accounting line and frees the library's
+// state. Made at the first call, it is destroyed before the library's
+// load-time globals (the platform's registry tables among them), which the
+// line still needs. A process that loads the library and never calls it
+// holds nothing and writes no line.
+void EnsureUnloadHook();
+
+}  // namespace mapisim

@@ -1,0 +1,95 @@
+// Fault injection: the organisation database names MAPI calls that must
+// fail. Every exported function and interface method asks CheckFault under
+// its own name before doing anything; a hit makes the call return the
+// fault's code and nothing else (out-pointers cleared, no object, no
+// buffer), with the fault's message and component as the error record of the
+// object the call was made on.
+//
+// Names and the argument that `match` is compared with (without regard to
+// case; a fault with a match never fires for calls that have none):
+//   MAPIInitialize, MAPIAdminProfiles, MAPIAllocateBuffer, MAPIAllocateMore,
+//   MAPIFreeBuffer, ScDupPropset ............ no match argument
+//   MAPILogonEx ............................. the profile name passed ("" for none)
+//   HrQueryAllRows .......................... the table kind (below)
+//   HrGetOneProp ............................ the tag, 8 upper-case hex digits
+//   FGetComponentPath ....................... the component text
+//   IMAPISession::OpenMsgStore .............. "private", "public", or the mailbox DN
+//                                             of an administrative entry ID
+//   IMAPISession::OpenEntry ................. kind of the object opened
+//   IMAPISession::* (other methods) ......... the session's profile name
+//   IMsgStore::OpenEntry .................... kind of the object opened ("root", "folder")
+//   IMsgStore::* (other methods) ............ the store: "private", "public" or the
+//                                             mailbox DN of an administratively opened one
+//   IExchangeManageStore::GetMailboxTable ... the server DN passed ("" for none)
+//   IExchangeManageStore::CreateStoreEntryID  the mailbox DN passed ("" for none)
+//   IExchangeManageStore::QueryInterface .... "manage"
+//   IMAPITable::* ........................... the table kind: "mailbox", "msgstores",
+//                                             "hierarchy", "contents", "services",
+//                                             "profiles", "abhierarchy", "abcontents"
+//   IMAPIFolder::GetHierarchyTable,
+//   IMAPIFolder::GetContentsTable ........... the folder's display name
+//   IMAPIFolder::OpenEntry .................. kind of the object opened ("folder")
+//   IAddrBook::OpenEntry .................... kind of the object opened: "root", "gal",
+//                                             "container", "mailuser", "identity"
+//   IABContainer::GetHierarchyTable,
+//   IABContainer::GetContentsTable .......... the container's display name
+//   IABContainer::OpenEntry ................. kind of the object opened
+//   IABContainer::ResolveNames .............. the PR_DISPLAY_NAME of the first entry
+//                                             still to resolve
+//   IMAPIProp::GetProps, IMAPIProp::GetLastError, <Interface>::QueryInterface
+//     on stores, folders, address books, containers and mail users .. the object's
+//     kind: "store", "root", "folder", "addrbook", "gal", "container", "mailuser",
+//     "identity" (the session's own user, opened from QueryIdentity's entry ID)
+//   IProfAdmin::CreateProfile, DeleteProfile, AdminServices,
+//   SetDefaultProfile ....................... the profile name ("" for none)
+//   IProfAdmin::GetProfileTable, GetLastError .. no match argument
+//   IProfAdmin::QueryInterface .............. "" (the empty text)
+//   IMsgServiceAdmin::* ..................... the profile name of the administration
+//
+// `flags` of a fault fires only when the call's flags argument includes all of
+// its bits (calls without a flags argument have 0). `nth` fires only on the
+// n-th call (1-based) that matches name, match and flags. Counting is per
+// process and per fault set: the faults are read when MAPIInitialize finds
+// MAPI uninitialised and again when the database is opened after it, and the
+// counters restart only when the set read differs from the one in force (or
+// comes from another machine root), so that a program that initialises MAPI
+// twice keeps counting. The functions that return nothing (MAPIUninitialize,
+// FreeProws, FreePadrlist) and the two TabrixSim functions cannot report a
+// failure and are not subject to faults; AddRef and Release neither.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "MAPIDefs.h"
+#include "OrgDb.h"
+
+namespace mapisim {
+
+struct FaultHit {
+  HRESULT hr = S_OK;
+  std::optional<std::string> message;
+  std::optional<std::string> component;
+};
+
+// Frees the fault set when the library is unloaded.
+void ShutdownFaults();
+
+// Puts a fault set read from the database at `source` in force.
+void InstallFaults(const std::string& source, std::vector<orgdb::Fault> faults);
+
+// The fault that a call must answer with, if any. `match` is null for calls
+// without a match argument.
+std::optional<FaultHit> CheckFault(std::string_view call, const std::string_view* match,
+                                   ULONG flags);
+inline std::optional<FaultHit> CheckFault(std::string_view call, std::string_view match,
+                                          ULONG flags) {
+  return CheckFault(call, &match, flags);
+}
+inline std::optional<FaultHit> CheckFaultNoMatch(std::string_view call, ULONG flags) {
+  return CheckFault(call, nullptr, flags);
+}
+
+}  // namespace mapisim

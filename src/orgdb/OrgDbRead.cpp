@@ -1,0 +1,417 @@
+// Reading the organisation: servers, mailbox tables in batches, folders,
+// GAL, accounts, directory objects and faults.
+#include "GeneratedMessages.h"
+#include "OrgDbImpl.h"
+
+namespace orgdb {
+
+using detail::Query;
+
+namespace {
+
+constexpr const char* kServerCols =
+    "SELECT id, site_id, name, legacy_dn, version, reachable, accepts_online FROM servers ";
+constexpr const char* kMailboxCols =
+    "SELECT id, server_id, table_order, alias, email, display_name, nt_user_name, message_size, "
+    "content_count, assoc_content_count, last_logon, last_logoff, storage_limit FROM mailboxes ";
+constexpr const char* kFolderCols =
+    "SELECT id, mailbox_id, parent_id, position, display_name, url_name, subfolders, "
+    "content_count, "
+    "message_size FROM folders ";
+constexpr const char* kMessageCols =
+    "SELECT id, folder_id, subject, size, has_attachment, delivery_time, submit_time, "
+    "submit_present, "
+    "submit_key FROM messages ";
+constexpr const char* kGalCols =
+    "SELECT id, display_name, alias, address, home_mdb, home_mta, nt_sid, rich_info FROM gal ";
+
+Server ReadServer(const Query& q) {
+  Server s;
+  s.id = q.Int(0);
+  s.siteId = q.Int(1);
+  s.name = q.Text(2);
+  s.legacyDn = q.Text(3);
+  s.version = q.UInt(4);
+  s.reachable = q.Int(5) != 0;
+  s.acceptsOnline = q.Int(6) != 0;
+  return s;
+}
+
+Mailbox ReadMailbox(const Query& q) {
+  Mailbox m;
+  m.id = q.Int(0);
+  m.serverId = q.Int(1);
+  m.tableOrder = q.Int(2);
+  m.alias = q.Text(3);
+  m.emailAddress = q.OptText(4);
+  m.displayName = q.OptText(5);
+  m.ntUserName = q.OptText(6);
+  m.messageSize = q.OptInt(7);
+  if (!q.IsNull(8)) m.contentCount = static_cast<std::int32_t>(q.Int(8));
+  if (!q.IsNull(9)) m.assocContentCount = static_cast<std::int32_t>(q.Int(9));
+  m.lastLogonTime = q.OptUInt(10);
+  m.lastLogoffTime = q.OptUInt(11);
+  if (!q.IsNull(12)) m.storageLimit = static_cast<std::uint32_t>(q.Int(12));
+  return m;
+}
+
+Folder ReadFolder(const Query& q) {
+  Folder f;
+  f.id = q.Int(0);
+  f.mailboxId = q.Int(1);
+  f.parentId = q.OptInt(2);
+  f.position = q.Int(3);
+  f.displayName = q.Text(4);
+  f.urlName = q.Text(5);
+  f.subfolders = q.Int(6) != 0;
+  f.contentCount = static_cast<std::int32_t>(q.Int(7));
+  f.messageSize = q.UInt(8);
+  return f;
+}
+
+Message ReadMessage(const Query& q) {
+  Message m;
+  m.id = q.Int(0);
+  m.folderId = q.Int(1);
+  m.subject = q.OptText(2);
+  m.size = static_cast<std::uint32_t>(q.Int(3));
+  m.hasAttachment = q.Int(4) != 0;
+  m.deliveryTime = q.OptUInt(5);
+  m.submitTime = q.OptUInt(6);
+  return m;
+}
+
+GalEntry ReadGal(const Query& q) {
+  GalEntry g;
+  g.id = q.Int(0);
+  g.displayName = q.Text(1);
+  g.alias = q.Text(2);
+  g.address = q.Text(3);
+  g.homeMdb = q.Text(4);
+  g.homeMta = q.Text(5);
+  if (!q.IsNull(6)) g.ntAccountSid = q.Blob(6);
+  g.richInfo = q.Int(7) != 0;
+  return g;
+}
+
+template <class T, class Read>
+std::vector<T> All(Query&& q, Read read) {
+  std::vector<T> out;
+  while (q.Step()) out.push_back(read(q));
+  return out;
+}
+
+template <class T, class Read>
+std::optional<T> First(Query&& q, Read read) {
+  if (q.Step()) return read(q);
+  return std::nullopt;
+}
+
+}  // namespace
+
+OrgInfo OrgDb::Organisation() const {
+  auto q = impl_->Prepare("SELECT name, config_nc FROM organisation WHERE id = 1");
+  OrgInfo info;
+  if (q.Step()) {
+    info.name = q.Text(0);
+    info.configurationNamingContext = q.Text(1);
+  }
+  return info;
+}
+
+std::vector<Site> OrgDb::Sites() const {
+  return All<Site>(impl_->Prepare("SELECT id, name FROM sites ORDER BY id"), [](const Query& q) {
+    return Site{q.Int(0), q.Text(1)};
+  });
+}
+
+std::vector<Server> OrgDb::Servers() const {
+  static const std::string sql = std::string(kServerCols) + "ORDER BY id";
+  return All<Server>(impl_->Prepare(sql), ReadServer);
+}
+
+std::optional<Server> OrgDb::ServerById(std::int64_t id) const {
+  static const std::string sql = std::string(kServerCols) + "WHERE id = ?1";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, id);
+  return First<Server>(std::move(q), ReadServer);
+}
+
+std::optional<Server> OrgDb::FindServerByDn(std::string_view legacyDn) const {
+  static const std::string sql =
+      std::string(kServerCols) + "WHERE legacy_dn = ?1 ORDER BY id LIMIT 1";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, legacyDn);
+  return First<Server>(std::move(q), ReadServer);
+}
+
+std::optional<Server> OrgDb::FindServerByName(std::string_view name) const {
+  static const std::string sql = std::string(kServerCols) + "WHERE name = ?1 ORDER BY id LIMIT 1";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, name);
+  return First<Server>(std::move(q), ReadServer);
+}
+
+std::int64_t OrgDb::CountMailboxes(std::int64_t serverId) const {
+  auto q = impl_->Prepare("SELECT count(*) FROM mailboxes WHERE server_id = ?1");
+  q.Bind(1, serverId);
+  return q.Step() ? q.Int(0) : 0;
+}
+
+std::vector<Mailbox> OrgDb::MailboxBatch(std::int64_t serverId, std::int64_t position,
+                                         std::int64_t limit) const {
+  std::vector<Mailbox> out;
+  if (position < 0 || limit <= 0) return out;
+  static const std::string fromKey =
+      std::string(kMailboxCols) +
+      "WHERE server_id = ?1 AND (table_order, id) > (?2, ?3) ORDER BY table_order, id LIMIT ?4";
+  static const std::string fromStart =
+      std::string(kMailboxCols) + "WHERE server_id = ?1 ORDER BY table_order, id LIMIT ?2";
+  static const std::string fromOffset =
+      std::string(kMailboxCols) +
+      "WHERE server_id = ?1 ORDER BY table_order, id LIMIT ?2 OFFSET ?3";
+  auto& cursor = impl_->mailboxCursor;
+  bool continues = cursor.valid && cursor.owner == serverId && cursor.next == position;
+  auto read = [&](Query& q) {
+    while (q.Step()) out.push_back(ReadMailbox(q));
+  };
+  if (continues) {
+    auto q = impl_->Prepare(fromKey);
+    q.Bind(1, serverId).Bind(2, cursor.key1).Bind(3, cursor.key2).Bind(4, limit);
+    read(q);
+  } else if (position == 0) {
+    auto q = impl_->Prepare(fromStart);
+    q.Bind(1, serverId).Bind(2, limit);
+    read(q);
+  } else {
+    auto q = impl_->Prepare(fromOffset);
+    q.Bind(1, serverId).Bind(2, limit).Bind(3, position);
+    read(q);
+  }
+  if (!out.empty()) {
+    cursor = {true,
+              1,
+              serverId,
+              position + static_cast<std::int64_t>(out.size()),
+              out.back().tableOrder,
+              out.back().id,
+              0};
+  }
+  return out;
+}
+
+std::vector<Mailbox> OrgDb::Mailboxes(std::int64_t serverId) const {
+  static const std::string sql =
+      std::string(kMailboxCols) + "WHERE server_id = ?1 ORDER BY table_order, id";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, serverId);
+  return All<Mailbox>(std::move(q), ReadMailbox);
+}
+
+std::optional<Mailbox> OrgDb::MailboxById(std::int64_t id) const {
+  static const std::string sql = std::string(kMailboxCols) + "WHERE id = ?1";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, id);
+  return First<Mailbox>(std::move(q), ReadMailbox);
+}
+
+std::optional<Mailbox> OrgDb::FindMailboxByDn(std::string_view dn) const {
+  static const std::string sql = std::string(kMailboxCols) + "WHERE email = ?1 ORDER BY id LIMIT 1";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, dn);
+  return First<Mailbox>(std::move(q), ReadMailbox);
+}
+
+std::vector<Mailbox> OrgDb::FindMailboxesByName(std::int64_t serverId,
+                                                std::string_view name) const {
+  static const std::string sql = std::string(kMailboxCols) +
+                                 "WHERE server_id = ?1 AND (alias = ?2 OR display_name = ?2) "
+                                 "ORDER BY table_order, id";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, serverId).Bind(2, name);
+  return All<Mailbox>(std::move(q), ReadMailbox);
+}
+
+std::optional<Folder> OrgDb::TopFolder(std::int64_t mailboxId) const {
+  static const std::string sql =
+      std::string(kFolderCols) + "WHERE mailbox_id = ?1 AND parent_id IS NULL";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, mailboxId);
+  return First<Folder>(std::move(q), ReadFolder);
+}
+
+std::optional<Folder> OrgDb::FolderById(std::int64_t id) const {
+  static const std::string sql = std::string(kFolderCols) + "WHERE id = ?1";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, id);
+  return First<Folder>(std::move(q), ReadFolder);
+}
+
+std::vector<Folder> OrgDb::ChildFolders(std::int64_t folderId) const {
+  static const std::string sql =
+      std::string(kFolderCols) + "WHERE parent_id = ?1 ORDER BY position, id";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, folderId);
+  return All<Folder>(std::move(q), ReadFolder);
+}
+
+std::optional<GeneratedMessages> OrgDb::GeneratedMessagesOf(std::int64_t folderId) const {
+  auto q = impl_->Prepare(
+      "SELECT gen_seed, gen_count, gen_median, gen_first, gen_span FROM folders "
+      "WHERE id = ?1 AND gen_seed IS NOT NULL");
+  q.Bind(1, folderId);
+  if (!q.Step()) return std::nullopt;
+  GeneratedMessages g;
+  g.seed = q.UInt(0);
+  g.count = static_cast<std::int32_t>(q.Int(1));
+  g.medianSize = static_cast<std::uint32_t>(q.Int(2));
+  g.firstSubmitTime = q.UInt(3);
+  g.span = q.UInt(4);
+  return g;
+}
+
+std::int64_t OrgDb::CountMessages(std::int64_t folderId) const {
+  if (auto g = GeneratedMessagesOf(folderId)) return g->count;
+  auto q = impl_->Prepare("SELECT count(*) FROM messages WHERE folder_id = ?1");
+  q.Bind(1, folderId);
+  return q.Step() ? q.Int(0) : 0;
+}
+
+std::vector<Message> OrgDb::MessageBatch(std::int64_t folderId, std::int64_t position,
+                                         std::int64_t limit, bool bySubmitTime) const {
+  std::vector<Message> out;
+  if (position < 0 || limit <= 0) return out;
+  if (auto g = GeneratedMessagesOf(folderId)) {
+    // Derived messages come in ascending submit time already, so both orders
+    // are the index order.
+    for (std::int64_t i = position; i < g->count && i < position + limit; ++i)
+      out.push_back(DeriveGeneratedMessage(folderId, *g, static_cast<std::int32_t>(i)));
+    return out;
+  }
+  static const std::string naturalKey =
+      std::string(kMessageCols) + "WHERE folder_id = ?1 AND id > ?2 ORDER BY id LIMIT ?3";
+  static const std::string naturalOffset =
+      std::string(kMessageCols) + "WHERE folder_id = ?1 ORDER BY id LIMIT ?2 OFFSET ?3";
+  static const std::string submitKey =
+      std::string(kMessageCols) +
+      "WHERE folder_id = ?1 AND (submit_present, submit_key, id) > "
+      "(?2, ?3, ?4) ORDER BY submit_present, submit_key, id LIMIT ?5";
+  static const std::string submitOffset =
+      std::string(kMessageCols) +
+      "WHERE folder_id = ?1 ORDER BY submit_present, submit_key, id LIMIT ?2 OFFSET ?3";
+  auto& cursor = impl_->messageCursor;
+  int kind = bySubmitTime ? 3 : 2;
+  bool continues =
+      cursor.valid && cursor.kind == kind && cursor.owner == folderId && cursor.next == position;
+  std::int64_t lastPresent = 0, lastKey = 0;
+  auto read = [&](Query& q) {
+    while (q.Step()) {
+      out.push_back(ReadMessage(q));
+      lastPresent = q.Int(7);
+      lastKey = q.Int(8);
+    }
+  };
+  if (continues && !bySubmitTime) {
+    auto q = impl_->Prepare(naturalKey);
+    q.Bind(1, folderId).Bind(2, cursor.key3).Bind(3, limit);
+    read(q);
+  } else if (continues) {
+    auto q = impl_->Prepare(submitKey);
+    q.Bind(1, folderId)
+        .Bind(2, cursor.key1)
+        .Bind(3, cursor.key2)
+        .Bind(4, cursor.key3)
+        .Bind(5, limit);
+    read(q);
+  } else {
+    auto q = impl_->Prepare(bySubmitTime ? submitOffset : naturalOffset);
+    q.Bind(1, folderId).Bind(2, limit).Bind(3, position);
+    read(q);
+  }
+  if (!out.empty())
+    cursor = {true,        kind,    folderId,     position + static_cast<std::int64_t>(out.size()),
+              lastPresent, lastKey, out.back().id};
+  return out;
+}
+
+std::vector<GalEntry> OrgDb::GalEntries() const {
+  static const std::string sql = std::string(kGalCols) + "ORDER BY id";
+  return All<GalEntry>(impl_->Prepare(sql), ReadGal);
+}
+
+std::optional<GalEntry> OrgDb::GalEntryById(std::int64_t id) const {
+  static const std::string sql = std::string(kGalCols) + "WHERE id = ?1";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, id);
+  return First<GalEntry>(std::move(q), ReadGal);
+}
+
+std::vector<GalEntry> OrgDb::FindGalEntriesByAddress(std::string_view address) const {
+  static const std::string sql = std::string(kGalCols) + "WHERE address = ?1 ORDER BY id";
+  auto q = impl_->Prepare(sql);
+  q.Bind(1, address);
+  return All<GalEntry>(std::move(q), ReadGal);
+}
+
+std::optional<GalEntry> OrgDb::GalEntryForMailbox(const Mailbox& mailbox) const {
+  if (!mailbox.emailAddress) return std::nullopt;
+  auto found = FindGalEntriesByAddress(*mailbox.emailAddress);
+  if (found.empty()) return std::nullopt;
+  return found.front();
+}
+
+std::optional<NtAccount> OrgDb::FindNtAccount(const Bytes& sid) const {
+  auto q = impl_->Prepare("SELECT sid, domain, name FROM nt_accounts WHERE sid = ?1");
+  q.BindBlob(1, sid);
+  return First<NtAccount>(std::move(q), [](const Query& r) {
+    return NtAccount{r.Blob(0), r.Text(1), r.Text(2)};
+  });
+}
+
+std::vector<NtAccount> OrgDb::NtAccounts() const {
+  return All<NtAccount>(impl_->Prepare("SELECT sid, domain, name FROM nt_accounts ORDER BY id"),
+                        [](const Query& r) {
+                          return NtAccount{r.Blob(0), r.Text(1), r.Text(2)};
+                        });
+}
+
+namespace {
+DirectoryObject ReadDirectoryObject(const Query& q) {
+  return DirectoryObject{q.Text(0), q.Text(1), q.Text(2), q.Text(3)};
+}
+}  // namespace
+
+std::vector<DirectoryObject> OrgDb::DirectoryObjects(std::string_view container,
+                                                     std::string_view objectClass) const {
+  auto q = impl_->Prepare(
+      "SELECT container, object_class, name, legacy_dn FROM directory_objects "
+      "WHERE container = ?1 AND object_class = ?2 ORDER BY id");
+  q.Bind(1, container).Bind(2, objectClass);
+  return All<DirectoryObject>(std::move(q), ReadDirectoryObject);
+}
+
+std::vector<DirectoryObject> OrgDb::AllDirectoryObjects() const {
+  return All<DirectoryObject>(
+      impl_->Prepare(
+          "SELECT container, object_class, name, legacy_dn FROM directory_objects ORDER BY id"),
+      ReadDirectoryObject);
+}
+
+std::vector<Fault> OrgDb::Faults() const {
+  auto q = impl_->Prepare(
+      "SELECT id, call, hr, match, nth, flags, message, component FROM faults ORDER BY id");
+  return All<Fault>(std::move(q), [](const Query& r) {
+    Fault f;
+    f.id = r.Int(0);
+    f.call = r.Text(1);
+    f.hr = static_cast<std::int32_t>(r.Int(2));
+    f.match = r.OptText(3);
+    if (!r.IsNull(4)) f.nth = static_cast<std::int32_t>(r.Int(4));
+    if (!r.IsNull(5)) f.flags = static_cast<std::uint32_t>(r.Int(5));
+    f.message = r.OptText(6);
+    f.component = r.OptText(7);
+    return f;
+  });
+}
+
+}  // namespace orgdb

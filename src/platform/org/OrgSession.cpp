@@ -1,0 +1,95 @@
+// The shared organisation connection of the account and directory stand-ins.
+#include "OrgSession.h"
+
+#include <sys/stat.h>
+
+#include <map>
+#include <memory>
+
+#include "Win32.h"
+
+namespace platform::org {
+
+namespace {
+
+struct Shared {
+  std::mutex mutex;
+  std::string path;
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::unique_ptr<orgdb::OrgDb> db;
+  std::string error;
+  std::map<std::int64_t, std::int64_t> faultCalls;  // fault id -> counted calls
+};
+
+// The one connection of the process, kept because opening per call would
+// make a per-mailbox account lookup cost a file open.
+Shared& State() {
+  static Shared shared;
+  return shared;
+}
+
+void Refresh(Shared& s) {
+  std::string path = orgdb::DatabasePath(platform::MachineRoot());
+  struct stat st {};
+  bool exists = ::stat(path.c_str(), &st) == 0;
+  if (s.db && exists && path == s.path && st.st_dev == s.device && st.st_ino == s.inode) return;
+  s.db.reset();
+  s.faultCalls.clear();
+  s.path = path;
+  s.error.clear();
+  s.db = orgdb::OrgDb::Open(path, &s.error);
+  s.device = exists ? st.st_dev : 0;
+  s.inode = exists ? st.st_ino : 0;
+}
+
+}  // namespace
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) {
+      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+OrgSession::OrgSession() : lock_(State().mutex) {
+  Refresh(State());
+}
+
+OrgSession::~OrgSession() = default;
+
+orgdb::OrgDb* OrgSession::db() const {
+  return State().db.get();
+}
+
+const std::string& OrgSession::error() const {
+  return State().error;
+}
+
+std::optional<orgdb::Fault> OrgSession::FaultFor(std::string_view call, std::string_view match,
+                                                 std::uint32_t flags) {
+  Shared& s = State();
+  if (!s.db) return std::nullopt;
+  std::vector<orgdb::Fault> faults;
+  try {
+    faults = s.db->Faults();
+  } catch (const orgdb::OrgDbError&) {
+    return std::nullopt;  // a fault table that cannot be read breaks nothing
+  }
+  std::optional<orgdb::Fault> hit;
+  for (const auto& f : faults) {
+    if (f.call != call) continue;
+    if (f.match && !EqualsNoCase(*f.match, match)) continue;
+    if (f.flags && (flags & *f.flags) != *f.flags) continue;
+    std::int64_t count = ++s.faultCalls[f.id];
+    if (f.nth && count != *f.nth) continue;
+    if (!hit) hit = f;
+  }
+  return hit;
+}
+
+}  // namespace platform::org

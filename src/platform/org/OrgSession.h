@@ -1,0 +1,43 @@
+// Internal to platform_org: the organisation of the current machine root as
+// the account and directory stand-ins see it, with its injected faults.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "OrgDb.h"
+
+namespace platform::org {
+
+// One call's use of the organisation. Holds a process-wide lock while it
+// lives; the database of <machine root>/organisation.db is opened on first
+// use and again whenever the file at that path is a different one.
+class OrgSession {
+ public:
+  OrgSession();
+  ~OrgSession();
+  OrgSession(const OrgSession&) = delete;
+  OrgSession& operator=(const OrgSession&) = delete;
+
+  // Null when the database cannot be opened; error() then says why.
+  orgdb::OrgDb* db() const;
+  const std::string& error() const;
+
+  // The fault that applies to this call, if any. Every fault whose call,
+  // match (when set, compared without regard to case) and flags (when set,
+  // all of them present in `flags`) fit counts the call; a fault with `nth`
+  // applies only to its n-th counted call in this process.
+  std::optional<orgdb::Fault> FaultFor(std::string_view call, std::string_view match,
+                                       std::uint32_t flags);
+
+ private:
+  std::unique_lock<std::mutex> lock_;
+};
+
+// ASCII case-insensitive equality, as the directory and account names compare.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace platform::org

@@ -1,0 +1,294 @@
+// boxstatcon run as a process: standard output, the report byte for byte,
+// the event log and the stand-in's accounting, for the run's main paths and
+// the configuration and file-name mends.
+#include <regex>
+
+#include "ConsoleFixture.h"
+
+namespace consoletest {
+namespace {
+
+using EndToEnd = ConsoleFixture;
+
+// The report of the three standard mailboxes with the default qualifier and
+// delimiter, in the C locale under UTC.
+std::string StandardReport() {
+  return "\"EMAIL ADDRESS\",\"DISPLAY NAME\",\"NT USER NAME\",\"MAILBOX OWNER\",\"MESSAGE SIZE IN "
+         "KB\","
+         "\"CONTENT COUNT\",\"ASSOC CONTENT COUNT\",\"LAST LOGON TIME\",\"LAST LOGOFF TIME\","
+         "\"STORAGE LIMIT INFORMATION\"\r\n"
+         "\"/o=Org/ou=Site/cn=Recipients/cn=admin\",\"Administrator\",\"CORP\\admin\",\"\",9,5,2,"
+         "03/01/2006 12:00:00,03/01/2006 13:00:00,\"Below Limit\"\r\n"
+         "\"/o=Org/ou=Site/cn=Recipients/cn=jsmith\",\"Smith, John\",\"CORP\\jsmith\",\"\",9,5,2,"
+         "03/01/2006 13:00:00,03/01/2006 14:00:00,\"Issue Warning\"\r\n"
+         "\"/o=Org/ou=Site/cn=Recipients/cn=mobrien\",\"O'Brien, "
+         "Mary\",\"CORP\\mobrien\",\"\",9,5,2,"
+         "03/01/2006 14:00:00,03/01/2006 15:00:00,\"Prohibit Send\"\r\n";
+}
+
+TEST_F(EndToEnd, WithoutIniOnlyTheBannerTheOrganisationAndGoodBye) {
+  Prepare();
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, Banner() + "Organization: ERROR\nGood Bye!\n");
+  EXPECT_EQ(folder.Files(), std::vector<std::string>{"boxstatcon"});
+  EXPECT_TRUE(OurEvents().empty());
+}
+
+TEST_F(EndToEnd, StandardRunWritesTheReportAndLogsTheMilestones) {
+  Prepare();
+  folder.WriteIni(Ini());
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, StartLines() + PassLines("SRV01", 3) +
+                         "Saving report to : " + folder.Path("SRV01.txt") + "\n\n" + EndLines());
+  EXPECT_EQ(folder.ReadFile("SRV01.txt"), StandardReport());
+  EXPECT_EQ(folder.Files(),
+            (std::vector<std::string>{"BOXSTATCON.INI", "SRV01.txt", "boxstatcon"}));
+  std::vector<std::string> texts;
+  for (const Event& e : OurEvents()) {
+    EXPECT_EQ(e.type, 4);
+    EXPECT_EQ(e.eventId, 0);
+    EXPECT_EQ(e.category, 0);
+    ASSERT_EQ(e.strings.size(), 1u);
+    texts.push_back(e.strings[0]);
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"MAPI Initialize - OK!", "MAPI MapiLogon - OK!",
+                                             "Open Exchange Private Store - OK!",
+                                             "Query Interface Exchange Manage Store - OK!",
+                                             "Get Mailbox Table From Server SRV01 - OK!",
+                                             "MAPI Logoff - OK!", "MAPI UnInitialize - OK!"}));
+  const auto acc = RunAccounting();
+  ASSERT_TRUE(acc);
+  EXPECT_TRUE(acc->Balanced());
+  EXPECT_EQ(acc->profiles, 1);
+}
+
+TEST_F(EndToEnd, WithoutLogSuccessNothingReachesTheEventLog) {
+  Prepare();
+  folder.WriteIni(Ini("LogSuccess=0\n"));
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(folder.ReadFile("SRV01.txt"), StandardReport());
+  EXPECT_TRUE(OurEvents().empty());
+}
+
+TEST_F(EndToEnd, QualifierAndDelimiterFromTheIni) {
+  Prepare();
+  folder.WriteIni(Ini("Text qualifier='\nRow delimiter=;\n"));
+  ASSERT_EQ(Run().exitCode, 0);
+  const std::vector<std::string> lines = Lines(folder.ReadFile("SRV01.txt"));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].substr(0, 50), "'EMAIL ADDRESS';'DISPLAY NAME';'NT USER NAME';'MAI");
+  EXPECT_EQ(lines[3],
+            "'/o=Org/ou=Site/cn=Recipients/cn=mobrien';'O''Brien, Mary';'CORP\\mobrien';'';9;5;2;"
+            "03/01/2006 14:00:00;03/01/2006 15:00:00;'Prohibit Send'\r");
+}
+
+TEST_F(EndToEnd, EmptyQualifierAndDelimiterUseTheDefaults) {
+  Prepare();
+  folder.WriteIni(Ini("Text qualifier=\nRow delimiter=\n"));
+  ASSERT_EQ(Run().exitCode, 0);
+  EXPECT_EQ(folder.ReadFile("SRV01.txt"), StandardReport());
+}
+
+TEST_F(EndToEnd, SizeFilterKeepsOnlyMailboxesAboveTheLimit) {
+  orgdb::Mailbox at100;
+  at100.tableOrder = 10;
+  at100.alias = "hundred";
+  at100.emailAddress = "/o=Org/ou=Site/cn=Recipients/cn=hundred";
+  at100.displayName = "Exactly 100 KB";
+  at100.messageSize = 102400;
+  AddMailbox(at100);
+  orgdb::Mailbox at101 = at100;
+  at101.tableOrder = 11;
+  at101.alias = "hundredone";
+  at101.emailAddress = "/o=Org/ou=Site/cn=Recipients/cn=hundredone";
+  at101.displayName = "101 KB";
+  at101.messageSize = 103424;
+  AddMailbox(at101);
+  Prepare();
+  folder.WriteIni(Ini("", "MBSizeLimit=100\n"));
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, StartLines() + PassLines("SRV01", 5) +
+                         "Saving report to : " + folder.Path("SRV01.txt") + "\n\n" + EndLines());
+  const std::vector<std::string> lines = Lines(folder.ReadFile("SRV01.txt"));
+  ASSERT_EQ(lines.size(), 2u);
+  // Absent columns read as empty fields and zeros.
+  EXPECT_EQ(lines[1],
+            "\"/o=Org/ou=Site/cn=Recipients/cn=hundredone\",\"101 KB\",\"\",\"\",101,0,0,,,\"\"\r");
+}
+
+TEST_F(EndToEnd, EverythingFilteredLeavesNoFile) {
+  Prepare();
+  folder.WriteIni(Ini("", "MBSizeLimit=1000000\n"));
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, StartLines() + PassLines("SRV01", 3) + "\n" + EndLines());
+  EXPECT_FALSE(folder.Exists("SRV01.txt"));
+}
+
+TEST_F(EndToEnd, ServerWithoutMailboxes) {
+  orgdb::Server empty;
+  empty.siteId = machine.org().Sites().at(0).id;
+  empty.name = "SRV03";
+  empty.legacyDn = "/o=Org/ou=Site/cn=Configuration/cn=Servers/cn=SRV03";
+  empty.version = machine.org().Servers().at(0).version;
+  machine.org().AddServer(empty);
+  Prepare();
+  folder.WriteIni(Ini("", "", "SRV03"));
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, StartLines() + PassLines("SRV03", 0) + "\n" + EndLines());
+  EXPECT_FALSE(folder.Exists("SRV03.txt"));
+}
+
+TEST_F(EndToEnd, LocalTimesUseTheOffsetInForceNow) {
+  Prepare();
+  folder.WriteIni(Ini());
+  ASSERT_EQ(Run({{"TZ", "Asia/Tokyo"}, {"LC_ALL", "C"}}).exitCode, 0);
+  const std::vector<std::string> lines = Lines(folder.ReadFile("SRV01.txt"));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_NE(lines[1].find(",03/01/2006 21:00:00,03/01/2006 22:00:00,"), std::string::npos);
+}
+
+TEST_F(EndToEnd, UnknownServerFailsTheTableAndIsLogged) {
+  Prepare();
+  folder.WriteIni(Ini("LogSuccess=0\n", "", "SRV09"));
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  const std::string text =
+      "MAPI ERROR:\r\nMAPI_E_NOT_FOUND\r\nError Code: $8004010FCan't get the mailbox table! for "
+      "Server SRV09";
+  EXPECT_EQ(run.out,
+            StartLines() +
+                "Open Exchange Private Store - OK!\nQuery Interface Exchange Manage Store - OK!\n"
+                "Processing Server: SRV09 ...\n" +
+                text + "\n" + EndLines());
+  const auto events = OurEvents();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].type, 1);
+  EXPECT_EQ(events[0].strings.at(0), text);
+  EXPECT_FALSE(folder.Exists("SRV09.txt"));
+}
+
+TEST_F(EndToEnd, NamesContainingErrorNoLongerEndTheRun) {
+  machine.org().SetOrganisation({"Terrors Inc", "CN=Configuration,DC=corp,DC=example"});
+  Prepare();
+  folder.WriteIni(
+      "[Organization]\nName=Terrors Inc\n[Server0]\nSite Name=Site\nServer Name=SRV01\n");
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  // The run goes on to the table; the simulated server is known by its own DN.
+  EXPECT_EQ(run.out.substr(0, StartLines("Terrors Inc").size()), StartLines("Terrors Inc"));
+  EXPECT_NE(run.out.find("Processing Server: SRV01 ..."), std::string::npos);
+}
+
+TEST_F(EndToEnd, MissingOrganisationKeyStillEndsTheRun) {
+  Prepare();
+  folder.WriteIni("[Organization]\nNaem=Org\n[Server0]\nSite Name=Site\nServer Name=SRV01\n");
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, Banner() + "Organization: ERROR\nGood Bye!\n");
+}
+
+TEST_F(EndToEnd, ServerNameThatIsNoFileNameIsRefused) {
+  Prepare();
+  folder.WriteIni(Ini("LogSuccess=1\n", "", "../SRV01"));
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  const std::string reason =
+      "Error! The server name \"../SRV01\" can not be used as the report file name.";
+  EXPECT_EQ(run.out, Banner() + "Organization: Org\n" + Sep() + "\n" + reason + "\n" + Sep() +
+                         "\nGood Bye!\n");
+  const auto events = OurEvents();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].type, 1);
+  EXPECT_EQ(events[0].strings.at(0), reason);
+  EXPECT_EQ(folder.Files(), (std::vector<std::string>{"BOXSTATCON.INI", "boxstatcon"}));
+}
+
+TEST_F(EndToEnd, ReportThatCannotBeWrittenEndsWithTheMessageAfterGoodBye) {
+  Prepare();
+  folder.WriteIni(Ini());
+  // A folder in the report's place: the report cannot be created.
+  std::filesystem::create_directories(folder.Path("SRV01.txt") + "/keep");
+  const ProgramRun run = Run();
+  EXPECT_NE(run.exitCode, 0);
+  const std::string head = StartLines() + PassLines("SRV01", 3) + EndLines();
+  ASSERT_EQ(run.out.substr(0, head.size()), head);
+  EXPECT_EQ(run.out.substr(head.size(), 30),
+            "Cannot create file \"" + folder.Path("SRV01.txt").substr(0, 10));
+  EXPECT_EQ(folder.Files(),
+            (std::vector<std::string>{"BOXSTATCON.INI", "SRV01.txt", "boxstatcon"}));
+  const auto acc = RunAccounting();
+  ASSERT_TRUE(acc);
+  EXPECT_TRUE(acc->Balanced());
+}
+
+TEST_F(EndToEnd, TemporaryProfileIsCreatedAndDeleted) {
+  Prepare();
+  folder.WriteIni(Ini("Mailbox=jsmith\nServerName=SRV01\n"));
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  // The profile creation initialises MAPI by itself and, on success, says
+  // only that the profile is there.
+  const std::regex shape(
+      "[^]*Organization: Org\n"
+      "\nTemporary MAPI profile \"(MAILBOXSTAT [0-9A-F]{8} [0-9A-F]{8} [0-9A-F]{8})\" is "
+      "created!\n\n"
+      "MAPI Initialize...\nMAPI Initialize - OK!\nMAPI Loging...\n"
+      "\nTemporary MAPI profile \"\\1\" is DELETED!\n\nMAPI MapiLogon - OK!\n[^]*");
+  EXPECT_TRUE(std::regex_match(run.out, shape)) << run.out;
+  // The session outlives its profile: the report is complete.
+  EXPECT_EQ(folder.ReadFile("SRV01.txt"), StandardReport());
+  const auto acc = RunAccounting();
+  ASSERT_TRUE(acc);
+  EXPECT_TRUE(acc->Balanced());
+  EXPECT_EQ(acc->profiles, 1);  // only the default profile is left
+}
+
+TEST_F(EndToEnd, LogonFailureRemovesTheTemporaryProfileAndIsLogged) {
+  machine.org().AddFault({0, "MAPILogonEx", MAPI_E_LOGON_FAILED, {}, {}, {}, {}, {}});
+  Prepare();
+  folder.WriteIni(Ini("LogSuccess=0\nMailbox=jsmith\nServerName=SRV01\n"));
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  const std::string wrapped =
+      "The logon did not succeed, either because \r\none or more of the parameters to Profile \r\n"
+      "were invalid or because there were too \r\nmany sessions open already.";
+  EXPECT_NE(run.out.find("\" is DELETED!\n\n" + wrapped + "\nGood Bye!\n"), std::string::npos)
+      << run.out;
+  const auto events = OurEvents();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].type, 1);
+  EXPECT_EQ(events[0].strings.at(0), wrapped);
+  const auto acc = RunAccounting();
+  ASSERT_TRUE(acc);
+  EXPECT_TRUE(acc->Balanced());
+  EXPECT_EQ(acc->profiles, 1);
+}
+
+TEST_F(EndToEnd, MailboxWithoutServerUsesTheDefaultProfile) {
+  Prepare();
+  folder.WriteIni(Ini("Mailbox=jsmith\n"));
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out.find("Temporary MAPI profile"), std::string::npos);
+  EXPECT_EQ(folder.ReadFile("SRV01.txt"), StandardReport());
+}
+
+TEST_F(EndToEnd, WithoutTheMessagingSwitchMapiIsNotLoaded) {
+  orgdb::MachineSetupOptions options;
+  options.messagingMapix = "0";
+  Prepare(options);
+  folder.WriteIni(Ini());
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out,
+            Banner() + "Organization: Org\nMAPI Initialize...\nThe MAPI Error!\nGood Bye!\n");
+}
+
+}  // namespace
+}  // namespace consoletest

@@ -1,0 +1,157 @@
+// The report's lines: quoting, delimiters, number and time forms, and the
+// file written whole or not at all.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "ConsoleReport.h"
+#include "LocaleSettings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+core::acTableContent Smith() {
+  core::acTableContent r;
+  r.emailAddress = "/o=Org/ou=Site/cn=Recipients/cn=jsmith";
+  r.displayName = "John Smith";
+  r.ntUserName = "jsmith";
+  r.messageSize = 2048 * 1024 + 1023;
+  r.contentCount = 153;
+  r.assocContentCount = 12;
+  r.lastLogonTime = mapi::EncodeDateTime(2006, 3, 11, 8, 15, 2, 0);
+  r.lastLogoffTime = mapi::EncodeDateTime(2006, 3, 11, 17, 40, 10, 0);
+  r.storageLimitInformation = "Below Limit";
+  return r;
+}
+
+class ReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetLocaleForTesting({",", ".", "%m/%d/%Y", "%H:%M:%S"});
+    std::string pattern = (fs::temp_directory_path() / "tabrix-report-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    platform::ResetLocaleForTesting();
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(dir_);
+  }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  std::string dir_;
+};
+
+TEST(QuoteField, DoublesTheQualifier) {
+  EXPECT_EQ(console::QuoteField("O'Brien", '\''), "'O''Brien'");
+  EXPECT_EQ(console::QuoteField("", '"'), "\"\"");
+  EXPECT_EQ(console::QuoteField("\"\"", '"'), "\"\"\"\"\"\"");
+  EXPECT_EQ(console::QuoteField("a,b", '"'), "\"a,b\"");
+}
+
+TEST_F(ReportTest, LinesWithTheExampleQualifierAndDelimiter) {
+  const console::ConsoleReport report('\'', ';');
+  EXPECT_EQ(report.HeaderLine(),
+            "'EMAIL ADDRESS';'DISPLAY NAME';'NT USER NAME';'MAILBOX OWNER';'MESSAGE SIZE IN KB';"
+            "'CONTENT COUNT';'ASSOC CONTENT COUNT';'LAST LOGON TIME';'LAST LOGOFF TIME';"
+            "'STORAGE LIMIT INFORMATION'");
+  EXPECT_EQ(report.RecordLine(Smith()),
+            "'/o=Org/ou=Site/cn=Recipients/cn=jsmith';'John Smith';'jsmith';'';2048;153;12;"
+            "03/11/2006 08:15:02;03/11/2006 17:40:10;'Below Limit'");
+}
+
+TEST_F(ReportTest, EmptyFieldsAndAwkwardTexts) {
+  const console::ConsoleReport report('"', ',');
+  core::acTableContent r;
+  EXPECT_EQ(report.RecordLine(r), "\"\",\"\",\"\",\"\",0,0,0,,,\"\"");
+  r.displayName = "Smith, \"Jack\"\r\nJr.";
+  r.mailboxOwner = "CORP\\jsmith";
+  r.lastLogonTime = mapi::EncodeDate(2006, 3, 11);  // midnight: the date alone
+  r.messageSize = -2048;
+  EXPECT_EQ(report.RecordLine(r),
+            "\"\",\"Smith, \"\"Jack\"\"\r\nJr.\",\"\",\"CORP\\jsmith\",-2,0,0,03/11/2006,,\"\"");
+}
+
+TEST_F(ReportTest, WritesHeaderAndRecordsWithCrLf) {
+  console::ConsoleReport report('"', ',');
+  report.Add(Smith());
+  core::acTableContent second = Smith();
+  second.displayName = "O'Brien, Mary";
+  report.Add(second);
+  std::ostringstream out;
+  const std::string path = dir_ + "/SRV01.txt";
+  std::ofstream(path) << "an older report";
+  report.Write(path, out);
+  EXPECT_EQ(out.str(), "Saving report to : " + path + "\n\n");
+  EXPECT_EQ(Read(path), report.HeaderLine() + "\r\n" + report.RecordLine(Smith()) + "\r\n" +
+                            report.RecordLine(second) + "\r\n");
+  // Nothing but the report is left in the folder.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(ReportTest, ReportsLargerThanOneBlockAreWrittenWholeAndInOrder) {
+  console::ConsoleReport report('"', ',');
+  std::string want = report.HeaderLine() + "\r\n";
+  for (int i = 0; i < 12000; ++i) {
+    core::acTableContent r = Smith();
+    r.displayName =
+        "Mailbox " + std::to_string(i) + std::string(static_cast<std::size_t>(i % 300), 'x');
+    r.contentCount = i;
+    report.Add(r);
+    want += report.RecordLine(r) + "\r\n";
+  }
+  ASSERT_GT(want.size(), 3u << 20);  // several blocks
+  std::ostringstream out;
+  report.Write(dir_ + "/BIG.txt", out);
+  EXPECT_EQ(report.RecordCount(), 12000u);
+  EXPECT_TRUE(Read(dir_ + "/BIG.txt") == want);
+}
+
+TEST_F(ReportTest, NoRecordsNoFile) {
+  const console::ConsoleReport report('"', ',');
+  std::ostringstream out;
+  report.Write(dir_ + "/SRV01.txt", out);
+  EXPECT_EQ(out.str(), "\n");
+  EXPECT_FALSE(fs::exists(dir_ + "/SRV01.txt"));
+}
+
+TEST_F(ReportTest, UnwritableFolderRaisesAndLeavesNothing) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  console::ConsoleReport report('"', ',');
+  report.Add(Smith());
+  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+  std::ostringstream out;
+  EXPECT_THROW(report.Write(dir_ + "/SRV01.txt", out), console::ReportFileError);
+  EXPECT_EQ(out.str(), "");
+  fs::permissions(dir_, fs::perms::owner_all);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 0);
+}
+
+TEST_F(ReportTest, AFolderInThePlaceOfTheFileRaises) {
+  console::ConsoleReport report('"', ',');
+  report.Add(Smith());
+  fs::create_directory(dir_ + "/SRV01.txt");
+  fs::create_directory(dir_ + "/SRV01.txt/inside");
+  std::ostringstream out;
+  try {
+    report.Write(dir_ + "/SRV01.txt", out);
+    ADD_FAILURE() << "no exception";
+  } catch (const console::ReportFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("Cannot create file \"" + dir_ + "/SRV01.txt\""),
+              std::string::npos);
+  }
+  // The temporary file is gone again.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+}  // namespace
