@@ -263,18 +263,35 @@ int main(int argc, char** argv) {
     const double ratio = gui / console;
     std::printf("LoadMailboxTable %.3f s, console server pass %.3f s: ratio %.2f (target <= 1.5)\n",
                 gui, console, ratio);
+    std::printf("  the same road with the GUI's row conversion and no window: %.3f s\n",
+                RoadWithGuiConversion(session.get()));
 
+    // Each column from the same starting point three times (another
+    // column's order, not timed): the first click sorts descending, the
+    // second ascending. The best of the three counts, as for the loads.
     double worst = 0;
     for (int column = 0; column < gui::kMailboxListColumns; ++column) {
+      double best[2] = {1e9, 1e9};
+      double repaint[2] = {0, 0};
+      for (int round = 0; round < 3; ++round) {
+        window.ListViewRecipientsColumnClick((column + 1) % gui::kMailboxListColumns);
+        QCoreApplication::processEvents();
+        for (int click = 0; click < 2; ++click) {
+          const auto start = Clock::now();
+          window.ListViewRecipientsColumnClick(column);
+          const double sortMs = Seconds(start) * 1000.0;
+          QCoreApplication::processEvents();  // the repaint of the visible rows
+          const double ms = Seconds(start) * 1000.0;
+          if (ms < best[click]) {
+            best[click] = ms;
+            repaint[click] = ms - sortMs;
+          }
+        }
+      }
       for (int click = 0; click < 2; ++click) {
-        const auto start = Clock::now();
-        window.ListViewRecipientsColumnClick(column);
-        const double sortMs = Seconds(start) * 1000.0;
-        QCoreApplication::processEvents();  // the repaint of the visible rows
-        const double ms = Seconds(start) * 1000.0;
-        worst = std::max(worst, ms);
+        worst = std::max(worst, best[click]);
         std::printf("sort column %d %-10s %6.1f ms (of which the repaint %.1f ms)\n", column,
-                    gui::SortAscending ? "ascending" : "descending", ms, ms - sortMs);
+                    click == 0 ? "descending" : "ascending", best[click], repaint[click]);
       }
     }
     std::printf("slowest sort %.1f ms (target <= 150)\n", worst);

@@ -1,0 +1,87 @@
+#include "GuiLook.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleFactory>
+
+namespace gui {
+
+namespace {
+
+// Fusion with the classic check and radio metrics: a 13-pixel indicator
+// close to its caption, so that captions fit the fixed control widths.
+class TClassicMetricsStyle : public QProxyStyle {
+ public:
+  explicit TClassicMetricsStyle(QStyle* base) : QProxyStyle(base) {}
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    switch (metric) {
+      case PM_ExclusiveIndicatorWidth:
+      case PM_ExclusiveIndicatorHeight:
+      case PM_IndicatorWidth:
+      case PM_IndicatorHeight:
+        return 13;
+      case PM_RadioButtonLabelSpacing:
+      case PM_CheckBoxLabelSpacing:
+        return 2;
+      default:
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+  }
+};
+
+}  // namespace
+
+QFont UiFont() {
+  // The condensed face of DejaVu Sans, narrowed a little further, sets the
+  // captions about as wide as the layouts expect of their font.
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSize(8);
+  font.setStretch(85);
+  return font;
+}
+
+void ApplyApplicationLook() {
+  if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
+    QApplication::setStyle(new TClassicMetricsStyle(fusion));
+  QApplication::setFont(UiFont());
+}
+
+TBevelPanel::TBevelPanel(QWidget* parent, Bevel outer, Bevel inner)
+    : QWidget(parent), outer_(outer), inner_(inner) {}
+
+void TBevelPanel::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QColor light = palette().color(QPalette::Light);
+  const QColor dark = palette().color(QPalette::Dark);
+  QRect r = rect().adjusted(0, 0, -1, -1);
+  for (Bevel bevel : {outer_, inner_}) {
+    if (bevel == Bevel::None) continue;
+    const QColor topLeft = bevel == Bevel::Raised ? light : dark;
+    const QColor bottomRight = bevel == Bevel::Raised ? dark : light;
+    p.setPen(topLeft);
+    p.drawLine(r.topLeft(), r.topRight());
+    p.drawLine(r.topLeft(), r.bottomLeft());
+    p.setPen(bottomRight);
+    p.drawLine(r.bottomLeft(), r.bottomRight());
+    p.drawLine(r.topRight(), r.bottomRight());
+    r.adjust(1, 1, -1, -1);
+  }
+}
+
+QFrame* MakeBevelLine(QWidget* parent, int x, int y, int length, Qt::Orientation orientation) {
+  auto* line = new QFrame(parent);
+  line->setFrameShadow(QFrame::Sunken);
+  if (orientation == Qt::Vertical) {
+    line->setFrameShape(QFrame::VLine);
+    line->setGeometry(x, y, 2, length);
+  } else {
+    line->setFrameShape(QFrame::HLine);
+    line->setGeometry(x, y, length, 2);
+  }
+  return line;
+}
+
+}  // namespace gui

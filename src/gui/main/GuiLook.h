@@ -1,0 +1,37 @@
+// The look shared by the windows of the program: the 8-point sans-serif
+// font of the fixed layouts, bevelled panels and bevel lines.
+#pragma once
+
+#include <QFont>
+#include <QFrame>
+#include <QWidget>
+
+namespace gui {
+
+// The font every fixed layout is measured for (8 points at 96 pixels per
+// inch), condensed so that the captions stay inside their controls.
+QFont UiFont();
+
+// Applies UiFont and a fixed style to the whole application, so that the
+// windows look the same on every desktop and in screenshots.
+void ApplyApplicationLook();
+
+enum class Bevel { None, Lowered, Raised };
+
+// A panel with an outer and an inner bevel of one pixel each.
+class TBevelPanel : public QWidget {
+ public:
+  TBevelPanel(QWidget* parent, Bevel outer, Bevel inner);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  Bevel outer_;
+  Bevel inner_;
+};
+
+// A sunken line: vertical (`height` high) or horizontal (`width` wide).
+QFrame* MakeBevelLine(QWidget* parent, int x, int y, int length, Qt::Orientation orientation);
+
+}  // namespace gui
