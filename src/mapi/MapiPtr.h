@@ -43,7 +43,8 @@ using AdrListPtr = std::unique_ptr<ADRLIST, AdrListDeleter>;
 
 // Lets an owner receive a MAPI out-parameter: Call(..., Out(owner)). The
 // owner is reset first, and takes whatever the call wrote when the full
-// expression ends.
+// expression ends. So test the owner in a statement of its own:
+// `if (FAILED(f(Out(p))) || !p)` still sees p empty.
 template <class Owner>
 class OutParam {
  public:
