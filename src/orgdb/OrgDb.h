@@ -219,6 +219,10 @@ class OrgDb {
   std::vector<DirectoryObject> DirectoryObjects(std::string_view container,
                                                 std::string_view objectClass) const;
   std::vector<Fault> Faults() const;
+  // Changes whenever a read through this object finds the file changed by
+  // someone else since the read before; equal values mean nothing changed in
+  // between. Current only as of the last read made through this object.
+  std::uint32_t DataVersion() const;
   std::vector<NtAccount> NtAccounts() const;                    // in stored order
   std::vector<DirectoryObject> AllDirectoryObjects() const;     // in stored order
   std::vector<Mailbox> Mailboxes(std::int64_t serverId) const;  // the whole table

@@ -368,6 +368,12 @@ std::optional<NtAccount> OrgDb::FindNtAccount(const Bytes& sid) const {
   });
 }
 
+std::uint32_t OrgDb::DataVersion() const {
+  unsigned int version = 0;
+  sqlite3_file_control(impl_->db, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+  return version;
+}
+
 std::vector<NtAccount> OrgDb::NtAccounts() const {
   return All<NtAccount>(impl_->Prepare("SELECT sid, domain, name FROM nt_accounts ORDER BY id"),
                         [](const Query& r) {

@@ -59,27 +59,42 @@ BOOL LookupAccountSidA(LPCSTR lpSystemName, PSID Sid, LPSTR Name, LPDWORD cchNam
   if (!sid || !cchName || !cchReferencedDomainName) return Fail(ERROR_INVALID_PARAMETER);
 
   platform::org::OrgSession session;
-  if (auto fault = session.FaultFor("LookupAccountSidA", orgdb::SidToString(*sid), 0)) {
-    auto code = static_cast<std::uint32_t>(fault->hr);
-    return Fail((code & 0xFFFF0000u) == 0x80070000u ? code & 0xFFFFu : code);
-  }
-
   std::string_view system = lpSystemName ? lpSystemName : "";
   if (system.substr(0, 2) == "\\\\") system.remove_prefix(2);
   bool local = IsLocalComputer(system);
   orgdb::OrgDb* db = session.db();
-  if (!db) return Fail(local ? ERROR_NONE_MAPPED : RPC_S_SERVER_UNAVAILABLE);
 
+  // The organisation is read before the fault check so that the check can
+  // reuse the fault table whenever that read finds the database unchanged;
+  // the answer still comes from the fault first.
+  enum class Outcome { Found, Unreadable, ServerUnavailable } outcome = Outcome::Unreadable;
   std::optional<orgdb::NtAccount> account;
-  try {
-    if (!local) {
-      auto server = db->FindServerByName(system);
-      if (!server || !server->reachable) return Fail(RPC_S_SERVER_UNAVAILABLE);
+  if (db) {
+    try {
+      std::optional<orgdb::Server> server;
+      if (!local) server = db->FindServerByName(system);
+      if (!local && (!server || !server->reachable)) {
+        outcome = Outcome::ServerUnavailable;
+      } else {
+        account = db->FindNtAccount(*sid);
+        outcome = Outcome::Found;
+      }
+    } catch (const orgdb::OrgDbError&) {
+      outcome = Outcome::Unreadable;
     }
-    account = db->FindNtAccount(*sid);
-  } catch (const orgdb::OrgDbError&) {
-    return Fail(local ? ERROR_NONE_MAPPED : RPC_S_SERVER_UNAVAILABLE);
   }
+  const std::string sidText = orgdb::SidToString(*sid);
+  auto fault = outcome == Outcome::Unreadable
+                   ? session.FaultFor("LookupAccountSidA", sidText, 0)
+                   : session.FaultForAfterRead("LookupAccountSidA", sidText, 0);
+  if (fault) {
+    auto code = static_cast<std::uint32_t>(fault->hr);
+    return Fail((code & 0xFFFF0000u) == 0x80070000u ? code & 0xFFFFu : code);
+  }
+
+  if (outcome == Outcome::ServerUnavailable) return Fail(RPC_S_SERVER_UNAVAILABLE);
+  if (outcome == Outcome::Unreadable)
+    return Fail(local ? ERROR_NONE_MAPPED : RPC_S_SERVER_UNAVAILABLE);
   if (!account) return Fail(ERROR_NONE_MAPPED);
 
   // Texts with an embedded NUL end there, as a C string would.

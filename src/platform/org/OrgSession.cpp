@@ -20,6 +20,9 @@ struct Shared {
   std::unique_ptr<orgdb::OrgDb> db;
   std::string error;
   std::map<std::int64_t, std::int64_t> faultCalls;  // fault id -> counted calls
+  // The fault table as last read, and the connection's data version then.
+  std::optional<std::vector<orgdb::Fault>> faults;
+  std::uint32_t faultsVersion = 0;
 };
 
 // The one connection of the process, kept because opening per call would
@@ -36,11 +39,28 @@ void Refresh(Shared& s) {
   if (s.db && exists && path == s.path && st.st_dev == s.device && st.st_ino == s.inode) return;
   s.db.reset();
   s.faultCalls.clear();
+  s.faults.reset();
   s.path = path;
   s.error.clear();
   s.db = orgdb::OrgDb::Open(path, &s.error);
   s.device = exists ? st.st_dev : 0;
   s.inode = exists ? st.st_ino : 0;
+}
+
+// Counts the call against every fault it fits and returns the first that
+// applies.
+std::optional<orgdb::Fault> Match(Shared& s, std::string_view call, std::string_view match,
+                                  std::uint32_t flags) {
+  std::optional<orgdb::Fault> hit;
+  for (const auto& f : *s.faults) {
+    if (f.call != call) continue;
+    if (f.match && !EqualsNoCase(*f.match, match)) continue;
+    if (f.flags && (flags & *f.flags) != *f.flags) continue;
+    std::int64_t count = ++s.faultCalls[f.id];
+    if (f.nth && count != *f.nth) continue;
+    if (!hit) hit = f;
+  }
+  return hit;
 }
 
 }  // namespace
@@ -74,22 +94,23 @@ std::optional<orgdb::Fault> OrgSession::FaultFor(std::string_view call, std::str
                                                  std::uint32_t flags) {
   Shared& s = State();
   if (!s.db) return std::nullopt;
-  std::vector<orgdb::Fault> faults;
   try {
-    faults = s.db->Faults();
+    s.faults = s.db->Faults();
+    s.faultsVersion = s.db->DataVersion();
   } catch (const orgdb::OrgDbError&) {
+    s.faults.reset();
     return std::nullopt;  // a fault table that cannot be read breaks nothing
   }
-  std::optional<orgdb::Fault> hit;
-  for (const auto& f : faults) {
-    if (f.call != call) continue;
-    if (f.match && !EqualsNoCase(*f.match, match)) continue;
-    if (f.flags && (flags & *f.flags) != *f.flags) continue;
-    std::int64_t count = ++s.faultCalls[f.id];
-    if (f.nth && count != *f.nth) continue;
-    if (!hit) hit = f;
-  }
-  return hit;
+  return Match(s, call, match, flags);
+}
+
+std::optional<orgdb::Fault> OrgSession::FaultForAfterRead(std::string_view call,
+                                                          std::string_view match,
+                                                          std::uint32_t flags) {
+  Shared& s = State();
+  if (!s.db) return std::nullopt;
+  if (!s.faults || s.db->DataVersion() != s.faultsVersion) return FaultFor(call, match, flags);
+  return Match(s, call, match, flags);
 }
 
 }  // namespace platform::org

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "OrgDb.h"
 
@@ -32,6 +33,11 @@ class OrgSession {
   // applies only to its n-th counted call in this process.
   std::optional<orgdb::Fault> FaultFor(std::string_view call, std::string_view match,
                                        std::uint32_t flags);
+  // As FaultFor, for a call that has just read from db() successfully in
+  // this session: the faults read before are reused when that read found the
+  // database unchanged since, which spares a per-call read of the fault table.
+  std::optional<orgdb::Fault> FaultForAfterRead(std::string_view call, std::string_view match,
+                                                std::uint32_t flags);
 
  private:
   std::unique_lock<std::mutex> lock_;
