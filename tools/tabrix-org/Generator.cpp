@@ -284,20 +284,20 @@ void Generate(orgdb::OrgDb& db, const GeneratorOptions& options) {
   bool firstServer = true;
   for (const auto& siteSpec : o.sites) {
     std::int64_t site = db.AddSite({0, siteSpec.name});
-    for (const auto& spec : siteSpec.servers) {
+    for (const auto& plan : siteSpec.servers) {
       orgdb::Server server;
       server.siteId = site;
-      server.name = spec.name;
+      server.name = plan.name;
       server.legacyDn = "/o=" + o.organisation + "/ou=" + siteSpec.name +
-                        "/cn=Configuration/cn=Servers/cn=" + spec.name;
-      server.version = spec.version;
+                        "/cn=Configuration/cn=Servers/cn=" + plan.name;
+      server.version = plan.version;
       server.id = db.AddServer(server);
       db.AddDirectoryObject({"CN=Servers,CN=" + siteSpec.name + ",CN=Administrative Groups,CN=" +
                                  o.organisation + ",CN=Microsoft Exchange,CN=Services," + configNc,
-                             "msExchExchangeServer", spec.name, server.legacyDn});
-      for (int i = 0; i < spec.mailboxes; ++i) {
+                             "msExchExchangeServer", plan.name, server.legacyDn});
+      for (int i = 0; i < plan.mailboxes; ++i) {
         // The large folder goes to a mailbox other than the administrator's.
-        int largeAt = spec.mailboxes > 1 ? 1 : 0;
+        int largeAt = plan.mailboxes > 1 ? 1 : 0;
         std::int32_t large = firstServer && i == largeAt ? o.largeFolderMessages : 0;
         AddMailbox(ctx, server, siteSpec.name, i, large);
       }
