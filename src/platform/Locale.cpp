@@ -44,15 +44,17 @@ LocaleSettings LocaleFromName(const char* name) {
   if (loc == static_cast<locale_t>(0)) loc = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
   LocaleSettings settings{"", ".", "%m/%d/%Y", "%H:%M:%S"};
   if (loc == static_cast<locale_t>(0)) return settings;
-  settings.thousandsSeparator = ::nl_langinfo_l(THOUSEP, loc);
-  settings.decimalSeparator = ::nl_langinfo_l(RADIXCHAR, loc);
-  settings.shortDateFormat = WidenYear(::nl_langinfo_l(D_FMT, loc));
-  settings.longTimeFormat = ::nl_langinfo_l(T_FMT, loc);
+  std::string thousands = ::nl_langinfo_l(THOUSEP, loc);
+  std::string decimal = ::nl_langinfo_l(RADIXCHAR, loc);
+  std::string date = WidenYear(::nl_langinfo_l(D_FMT, loc));
+  std::string time = ::nl_langinfo_l(T_FMT, loc);
   ::freelocale(loc);
-  if (settings.decimalSeparator.empty()) settings.decimalSeparator = ".";
-  if (settings.shortDateFormat.empty()) settings.shortDateFormat = "%m/%d/%Y";
-  if (settings.longTimeFormat.empty()) settings.longTimeFormat = "%H:%M:%S";
-  return settings;
+  // Built by construction rather than assignment from literals: g++ 12 at -O2
+  // warns (-Wrestrict) about the assignment form, wrongly.
+  return LocaleSettings{std::move(thousands),
+                        decimal.empty() ? settings.decimalSeparator : std::move(decimal),
+                        date.empty() ? settings.shortDateFormat : std::move(date),
+                        time.empty() ? settings.longTimeFormat : std::move(time)};
 }
 
 LocaleSettings LocaleFromEnvironment() { return LocaleFromName(""); }
