@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ConsoleOutput.h"
+#include "TextForms.h"
 #include "Win32.h"
 
 namespace console {
@@ -50,13 +51,7 @@ std::string Printable(std::string_view text) {
 
 }  // namespace
 
-std::string TrimText(std::string_view text) {
-  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && blank(text[begin])) ++begin;
-  while (end > begin && blank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
-}
+std::string TrimText(std::string_view text) { return mapi::TrimBlanks(text); }
 
 std::optional<std::string> ReportNameProblem(std::string_view serverName) {
   bool bad = serverName.find_first_of("/\\") != std::string_view::npos ||

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ConsoleOutput.h"
+#include "TextForms.h"
 #include "EDKDEBUG.h"
 #include "MapiErrorText.h"
 #include "MapiPtr.h"
@@ -96,12 +97,9 @@ const FlavourRules& RulesFor(Flavour flavour) {
 }
 
 std::string CodeText(CodeForm form, HRESULT hr) {
-  char text[24] = {};
-  if (form == CodeForm::Hex8)
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(hr));
-  else if (form == CodeForm::SignedDecimal)
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(hr));
-  return text;
+  if (form == CodeForm::Hex8) return Hex8(hr);
+  if (form == CodeForm::SignedDecimal) return std::to_string(static_cast<int>(hr));
+  return std::string();
 }
 
 // One creation attempt: where it reports, and the hourglass to restore

@@ -26,18 +26,4 @@ std::string LogonErrorText(HRESULT hr) {
   return mapi::WrapLogonText(KnownLogonErrorText(hr).value_or("The logon did not succeed"));
 }
 
-std::string Hex8(HRESULT hr) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%08X", static_cast<unsigned>(hr));
-  return buf;
-}
-
-std::string TrimBlanks(const std::string& text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-  return text.substr(first, last - first);
-}
-
 }  // namespace gui

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "MAPIDefs.h"
+#include "TextForms.h"
 
 namespace gui {
 
@@ -25,10 +26,8 @@ std::optional<std::string> KnownLogonErrorText(HRESULT hr);
 // The main window's logon text for `hr`, word-wrapped at 42 columns.
 std::string LogonErrorText(HRESULT hr);
 
-// The code as eight upper-case hexadecimal digits.
-std::string Hex8(HRESULT hr);
-
-// Leading and trailing blanks (and control characters) removed.
-std::string TrimBlanks(const std::string& text);
+// Shared with the console.
+using mapi::Hex8;
+using mapi::TrimBlanks;
 
 }  // namespace gui

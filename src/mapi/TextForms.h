@@ -1,0 +1,18 @@
+// Small text forms that both programs use around MAPI calls.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "MAPIDefs.h"
+
+namespace mapi {
+
+// Leading and trailing blanks and control characters (bytes up to 0x20)
+// removed; bytes above 0x7F stay.
+std::string TrimBlanks(std::string_view text);
+
+// The code as eight upper-case hexadecimal digits.
+std::string Hex8(HRESULT hr);
+
+}  // namespace mapi
