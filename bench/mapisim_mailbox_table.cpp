@@ -104,9 +104,9 @@ Digest ReadWithSqlite(const std::string& db, std::int64_t serverId) {
 std::size_t ReadWithOrgDb(const orgdb::OrgDb& db, std::int64_t serverId) {
   std::size_t rows = 0;
   for (std::int64_t position = 0;; position += 256) {
-    const auto batch = db.MailboxBatch(serverId, position, 256);
-    if (batch.empty()) break;
-    rows += batch.size();
+    const auto window = db.MailboxTableWindow(serverId, position, 256);
+    if (window.rows.empty()) break;
+    rows += window.rows.size();
   }
   return rows;
 }
@@ -285,7 +285,7 @@ int main(int argc, char** argv) {
               sqliteTime.wall * 1000);
   std::printf("GetMailboxTable + QueryRows(50) batches: %8.1f   %8.1f\n", mapiTime.cpu * 1000,
               mapiTime.wall * 1000);
-  std::printf("OrgDb::MailboxBatch alone, same windows: %8.1f   %8.1f\n", orgTime.cpu * 1000,
+  std::printf("OrgDb::MailboxTableWindow alone:         %8.1f   %8.1f\n", orgTime.cpu * 1000,
               orgTime.wall * 1000);
   std::printf("ratio, CPU time (target at most 1.5):    %8.2f\n", mapiTime.cpu / sqliteTime.cpu);
   std::printf("ratio, wall time:                        %8.2f\n", mapiTime.wall / sqliteTime.wall);

@@ -22,16 +22,16 @@ class MailboxSource final : public TableSource {
   void Read(ULONG position, ULONG count, RowBatch& out) override {
     out.Reserve(count, count * 10);
     while (count > 0) {
-      if (!window_ || position < windowStart_ || position >= windowStart_ + window_->size()) {
-        window_ = std::make_shared<const std::vector<orgdb::Mailbox>>(
-            db_->MailboxBatch(serverId_, position, kWindow));
+      if (!window_ || position < windowStart_ || position >= windowStart_ + window_->rows.size()) {
+        window_ = std::make_shared<const orgdb::MailboxWindow>(
+            db_->MailboxTableWindow(serverId_, position, kWindow));
         windowStart_ = position;
-        if (window_->empty()) return;
+        if (window_->rows.empty()) return;
       }
       out.Hold(window_);
       const std::size_t first = position - windowStart_;
-      const std::size_t n = std::min<std::size_t>(count, window_->size() - first);
-      for (std::size_t i = first; i < first + n; ++i) Emit((*window_)[i], out);
+      const std::size_t n = std::min<std::size_t>(count, window_->rows.size() - first);
+      for (std::size_t i = first; i < first + n; ++i) Emit(*window_, window_->rows[i], out);
       position += static_cast<ULONG>(n);
       count -= static_cast<ULONG>(n);
     }
@@ -49,11 +49,12 @@ class MailboxSource final : public TableSource {
   // part of a large table.
   static constexpr std::int64_t kWindow = 256;
 
-  static void Emit(const orgdb::Mailbox& m, RowBatch& out) {
+  static void Emit(const orgdb::MailboxWindow& w, const orgdb::MailboxWindow::Row& m,
+                   RowBatch& out) {
     out.StartRow();
-    if (m.emailAddress) out.Add(TextCell(PR_EMAIL_ADDRESS, *m.emailAddress));
-    if (m.displayName) out.Add(TextCell(PR_DISPLAY_NAME, *m.displayName));
-    if (m.ntUserName) out.Add(TextCell(PR_NT_USER_NAME, *m.ntUserName));
+    if (m.emailAddress) out.Add(TextCell(PR_EMAIL_ADDRESS, w[*m.emailAddress]));
+    if (m.displayName) out.Add(TextCell(PR_DISPLAY_NAME, w[*m.displayName]));
+    if (m.ntUserName) out.Add(TextCell(PR_NT_USER_NAME, w[*m.ntUserName]));
     if (m.messageSize) {
       out.Add(I8Cell(PR_MESSAGE_SIZE_EXTENDED, *m.messageSize));
       out.Add(LongCell(PR_MESSAGE_SIZE, static_cast<std::int32_t>(*m.messageSize & 0xFFFFFFFF)));
@@ -69,7 +70,7 @@ class MailboxSource final : public TableSource {
   Db db_;
   std::int64_t serverId_;
   std::optional<ULONG> count_;
-  std::shared_ptr<const std::vector<orgdb::Mailbox>> window_;
+  std::shared_ptr<const orgdb::MailboxWindow> window_;
   std::size_t windowStart_ = 0;
 };
 

@@ -68,6 +68,36 @@ struct Mailbox {
   std::optional<std::uint32_t> storageLimit;      // PR_STORAGE_LIMIT_INFORMATION
 };
 
+// A run of a server's mailbox table as the MAPI stand-in serves it: the
+// table's columns of each row, with the texts of all rows in one buffer. A
+// large table is served a window at a time, and one buffer per window instead
+// of several strings per row is most of what serving it costs.
+struct MailboxWindow {
+  struct Text {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+  };
+  struct Row {
+    std::int64_t id = 0;
+    std::int64_t tableOrder = 0;
+    std::optional<Text> emailAddress;
+    std::optional<Text> displayName;
+    std::optional<Text> ntUserName;
+    std::optional<std::int64_t> messageSize;
+    std::optional<std::int32_t> contentCount;
+    std::optional<std::int32_t> assocContentCount;
+    std::optional<std::uint64_t> lastLogonTime;
+    std::optional<std::uint64_t> lastLogoffTime;
+    std::optional<std::uint32_t> storageLimit;
+  };
+  std::vector<Row> rows;
+  std::string texts;
+
+  std::string_view operator[](const Text& t) const {
+    return std::string_view(texts).substr(t.offset, t.length);
+  }
+};
+
 struct Folder {
   std::int64_t id = 0;
   std::int64_t mailboxId = 0;
@@ -185,6 +215,9 @@ class OrgDb {
   // given 0-based row position.
   std::vector<Mailbox> MailboxBatch(std::int64_t serverId, std::int64_t position,
                                     std::int64_t limit) const;
+  // The same rows with only the mailbox table's columns (see MailboxWindow).
+  MailboxWindow MailboxTableWindow(std::int64_t serverId, std::int64_t position,
+                                   std::int64_t limit) const;
   std::optional<Mailbox> MailboxById(std::int64_t id) const;
   // The mailbox whose email address (legacy DN) equals `dn`, without regard
   // to case, on any server.

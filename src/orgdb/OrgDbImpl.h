@@ -57,6 +57,8 @@ class Query {
   std::int64_t Int(int col) const { return sqlite3_column_int64(stmt_, col); }
   std::uint64_t UInt(int col) const { return FromStored(Int(col)); }
   std::string Text(int col) const;
+  // The bytes of a text column, valid until the next Step.
+  std::string_view TextView(int col) const;
   Bytes Blob(int col) const;
   std::optional<std::string> OptText(int col) const {
     return IsNull(col) ? std::nullopt : std::optional<std::string>(Text(col));

@@ -52,10 +52,15 @@ void Query::Run() {
 }
 
 std::string Query::Text(int col) const {
+  return std::string(TextView(col));
+}
+
+std::string_view Query::TextView(int col) const {
   // The blob accessor hands out a TEXT value's bytes without conversion.
   const void* p = sqlite3_column_blob(stmt_, col);
   int n = sqlite3_column_bytes(stmt_, col);
-  return p ? std::string(static_cast<const char*>(p), static_cast<std::size_t>(n)) : std::string();
+  return p ? std::string_view(static_cast<const char*>(p), static_cast<std::size_t>(n))
+           : std::string_view();
 }
 
 Bytes Query::Blob(int col) const {

@@ -1,5 +1,8 @@
 // Reading the organisation: servers, mailbox tables in batches, folders,
 // GAL, accounts, directory objects and faults.
+#include <algorithm>
+#include <utility>
+
 #include "GeneratedMessages.h"
 #include "OrgDbImpl.h"
 
@@ -37,6 +40,18 @@ Server ReadServer(const Query& q) {
   return s;
 }
 
+// The mailbox table's six numeric columns, from column `c` on, into a
+// Mailbox or a MailboxWindow::Row.
+template <class Row>
+void ReadTableNumbers(const Query& q, int c, Row& r) {
+  r.messageSize = q.OptInt(c);
+  if (!q.IsNull(c + 1)) r.contentCount = static_cast<std::int32_t>(q.Int(c + 1));
+  if (!q.IsNull(c + 2)) r.assocContentCount = static_cast<std::int32_t>(q.Int(c + 2));
+  r.lastLogonTime = q.OptUInt(c + 3);
+  r.lastLogoffTime = q.OptUInt(c + 4);
+  if (!q.IsNull(c + 5)) r.storageLimit = static_cast<std::uint32_t>(q.Int(c + 5));
+}
+
 Mailbox ReadMailbox(const Query& q) {
   Mailbox m;
   m.id = q.Int(0);
@@ -46,12 +61,7 @@ Mailbox ReadMailbox(const Query& q) {
   m.emailAddress = q.OptText(4);
   m.displayName = q.OptText(5);
   m.ntUserName = q.OptText(6);
-  m.messageSize = q.OptInt(7);
-  if (!q.IsNull(8)) m.contentCount = static_cast<std::int32_t>(q.Int(8));
-  if (!q.IsNull(9)) m.assocContentCount = static_cast<std::int32_t>(q.Int(9));
-  m.lastLogonTime = q.OptUInt(10);
-  m.lastLogoffTime = q.OptUInt(11);
-  if (!q.IsNull(12)) m.storageLimit = static_cast<std::uint32_t>(q.Int(12));
+  ReadTableNumbers(q, 7, m);
   return m;
 }
 
@@ -158,46 +168,95 @@ std::int64_t OrgDb::CountMailboxes(std::int64_t serverId) const {
   return q.Step() ? q.Int(0) : 0;
 }
 
-std::vector<Mailbox> OrgDb::MailboxBatch(std::int64_t serverId, std::int64_t position,
-                                         std::int64_t limit) const {
-  std::vector<Mailbox> out;
-  if (position < 0 || limit <= 0) return out;
-  static const std::string fromKey =
-      std::string(kMailboxCols) +
-      "WHERE server_id = ?1 AND (table_order, id) > (?2, ?3) ORDER BY table_order, id LIMIT ?4";
-  static const std::string fromStart =
-      std::string(kMailboxCols) + "WHERE server_id = ?1 ORDER BY table_order, id LIMIT ?2";
-  static const std::string fromOffset =
-      std::string(kMailboxCols) +
-      "WHERE server_id = ?1 ORDER BY table_order, id LIMIT ?2 OFFSET ?3";
-  auto& cursor = impl_->mailboxCursor;
-  bool continues = cursor.valid && cursor.owner == serverId && cursor.next == position;
+namespace {
+
+// The three statements of one batched mailbox read, each selecting `cols`:
+// continuing from the last key served, from the start, or (a jump) skipping
+// rows.
+struct MailboxReads {
+  std::string fromKey, fromStart, fromOffset;
+  explicit MailboxReads(const char* cols)
+      : fromKey(std::string(cols) +
+                "WHERE server_id = ?1 AND (table_order, id) > (?2, ?3) "
+                "ORDER BY table_order, id LIMIT ?4"),
+        fromStart(std::string(cols) + "WHERE server_id = ?1 ORDER BY table_order, id LIMIT ?2"),
+        fromOffset(std::string(cols) +
+                   "WHERE server_id = ?1 ORDER BY table_order, id LIMIT ?2 OFFSET ?3") {}
+};
+
+// Runs the read that starts at `position`, hands every row to `take`, and
+// remembers where it ended. `take` returns the row's (table_order, id) key.
+template <class Take>
+std::int64_t ReadMailboxRun(OrgDb::Impl& impl, const MailboxReads& reads, std::int64_t serverId,
+                            std::int64_t position, std::int64_t limit, Take&& take) {
+  if (position < 0 || limit <= 0) return 0;
+  auto& cursor = impl.mailboxCursor;
+  const bool continues = cursor.valid && cursor.owner == serverId && cursor.next == position;
+  std::int64_t served = 0;
+  std::pair<std::int64_t, std::int64_t> last{};
   auto read = [&](Query& q) {
-    while (q.Step()) out.push_back(ReadMailbox(q));
+    while (q.Step()) {
+      last = take(q);
+      ++served;
+    }
   };
   if (continues) {
-    auto q = impl_->Prepare(fromKey);
+    auto q = impl.Prepare(reads.fromKey);
     q.Bind(1, serverId).Bind(2, cursor.key1).Bind(3, cursor.key2).Bind(4, limit);
     read(q);
   } else if (position == 0) {
-    auto q = impl_->Prepare(fromStart);
+    auto q = impl.Prepare(reads.fromStart);
     q.Bind(1, serverId).Bind(2, limit);
     read(q);
   } else {
-    auto q = impl_->Prepare(fromOffset);
+    auto q = impl.Prepare(reads.fromOffset);
     q.Bind(1, serverId).Bind(2, limit).Bind(3, position);
     read(q);
   }
-  if (!out.empty()) {
-    cursor = {true,
-              1,
-              serverId,
-              position + static_cast<std::int64_t>(out.size()),
-              out.back().tableOrder,
-              out.back().id,
-              0};
-  }
+  if (served > 0) cursor = {true, 1, serverId, position + served, last.first, last.second, 0};
+  return served;
+}
+
+// Appends a text column to the window's buffer.
+std::optional<MailboxWindow::Text> TakeText(const Query& q, int col, std::string& texts) {
+  if (q.IsNull(col)) return std::nullopt;
+  const std::string_view bytes = q.TextView(col);
+  MailboxWindow::Text t{texts.size(), bytes.size()};
+  texts.append(bytes);
+  return t;
+}
+
+}  // namespace
+
+std::vector<Mailbox> OrgDb::MailboxBatch(std::int64_t serverId, std::int64_t position,
+                                         std::int64_t limit) const {
+  static const MailboxReads reads(kMailboxCols);
+  std::vector<Mailbox> out;
+  ReadMailboxRun(*impl_, reads, serverId, position, limit, [&](const Query& q) {
+    out.push_back(ReadMailbox(q));
+    return std::pair(out.back().tableOrder, out.back().id);
+  });
   return out;
+}
+
+MailboxWindow OrgDb::MailboxTableWindow(std::int64_t serverId, std::int64_t position,
+                                        std::int64_t limit) const {
+  static const MailboxReads reads(
+      "SELECT id, table_order, email, display_name, nt_user_name, message_size, content_count, "
+      "assoc_content_count, last_logon, last_logoff, storage_limit FROM mailboxes ");
+  MailboxWindow w;
+  if (limit > 0) w.rows.reserve(static_cast<std::size_t>(std::min<std::int64_t>(limit, 4096)));
+  ReadMailboxRun(*impl_, reads, serverId, position, limit, [&](const Query& q) {
+    auto& r = w.rows.emplace_back();
+    r.id = q.Int(0);
+    r.tableOrder = q.Int(1);
+    r.emailAddress = TakeText(q, 2, w.texts);
+    r.displayName = TakeText(q, 3, w.texts);
+    r.ntUserName = TakeText(q, 4, w.texts);
+    ReadTableNumbers(q, 5, r);
+    return std::pair(r.tableOrder, r.id);
+  });
+  return w;
 }
 
 std::vector<Mailbox> OrgDb::Mailboxes(std::int64_t serverId) const {

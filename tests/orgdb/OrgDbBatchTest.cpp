@@ -104,6 +104,69 @@ TEST_F(OrgDbBatchTest, EdgesOfTheTable) {
   EXPECT_EQ(db->MailboxBatch(a, db->CountMailboxes(a) - 2, 5).size(), 2u);
 }
 
+// The table window serves the mailbox table's columns from one text buffer;
+// it must give every value of the full read, absent ones absent and texts
+// byte for byte, in any mix with the other batched read.
+TEST_F(OrgDbBatchTest, TableWindowsCarryEveryColumnOfTheFullRead) {
+  Server s;
+  s.siteId = db->Sites()[0].id;
+  s.name = "SRV03";
+  s.legacyDn = "/o=Org/ou=Site/cn=Configuration/cn=Servers/cn=SRV03";
+  const std::int64_t c = db->AddServer(s);
+  db->Begin();
+  for (int i = 0; i < 300; ++i) {
+    Mailbox m;
+    m.serverId = c;
+    m.tableOrder = i % 7;
+    m.alias = "box" + std::to_string(i);
+    if (i % 5 != 0) m.emailAddress = "/o=Org/ou=Site/cn=Recipients/cn=box" + std::to_string(i);
+    if (i % 4 != 1) m.displayName = i % 9 == 0 ? std::string() : "Box \xff\xfe " + std::to_string(i);
+    if (i == 17) m.displayName = std::string(10000, 'n');
+    if (i % 3 != 2) m.ntUserName = "BOX" + std::to_string(i);
+    if (i % 6 != 3) m.messageSize = (std::int64_t{5} << 32) + i;
+    if (i % 8 != 4) m.contentCount = -i;
+    if (i % 10 != 5) m.assocContentCount = i;
+    if (i % 11 != 6) m.lastLogonTime = 0xFFFFFFFFFFFFFFF0ull - i;
+    if (i % 12 != 7) m.lastLogoffTime = 1000u + i;
+    if (i % 13 != 8) m.storageLimit = 0x80000000u | i;
+    db->AddMailbox(m);
+  }
+  db->Commit();
+  const auto whole = db->Mailboxes(c);
+  ASSERT_EQ(whole.size(), 300u);
+  auto text = [](const MailboxWindow& w, const std::optional<MailboxWindow::Text>& t) {
+    return t ? std::optional<std::string>(std::string(w[*t])) : std::nullopt;
+  };
+  std::size_t seen = 0;
+  for (std::int64_t pos = 0;; pos += 64) {
+    // Another read in between must not disturb where the window continues.
+    if (pos == 128) {
+      ASSERT_EQ(db->MailboxBatch(c, 0, 3).size(), 3u);
+    }
+    const auto w = db->MailboxTableWindow(c, pos, 64);
+    if (w.rows.empty()) break;
+    for (const auto& r : w.rows) {
+      const Mailbox& m = whole[seen++];
+      SCOPED_TRACE(m.alias);
+      EXPECT_EQ(r.id, m.id);
+      EXPECT_EQ(r.tableOrder, m.tableOrder);
+      EXPECT_EQ(text(w, r.emailAddress), m.emailAddress);
+      EXPECT_EQ(text(w, r.displayName), m.displayName);
+      EXPECT_EQ(text(w, r.ntUserName), m.ntUserName);
+      EXPECT_EQ(r.messageSize, m.messageSize);
+      EXPECT_EQ(r.contentCount, m.contentCount);
+      EXPECT_EQ(r.assocContentCount, m.assocContentCount);
+      EXPECT_EQ(r.lastLogonTime, m.lastLogonTime);
+      EXPECT_EQ(r.lastLogoffTime, m.lastLogoffTime);
+      EXPECT_EQ(r.storageLimit, m.storageLimit);
+    }
+  }
+  EXPECT_EQ(seen, whole.size());
+  EXPECT_TRUE(db->MailboxTableWindow(c, 300, 10).rows.empty());
+  EXPECT_TRUE(db->MailboxTableWindow(c, 0, 0).rows.empty());
+  EXPECT_EQ(db->MailboxTableWindow(c, 295, 10).rows.size(), 5u);
+}
+
 class MessageBatchTest : public OrgDbBatchTest {
  protected:
   void SetUp() override {
