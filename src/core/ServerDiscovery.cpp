@@ -8,6 +8,7 @@
 #include "MapiErrorText.h"
 #include "MapiPtr.h"
 #include "PrivateStore.h"
+#include "TextForms.h"
 
 namespace core {
 
@@ -15,17 +16,6 @@ namespace {
 
 using mapi::BoxIcon;
 using mapi::Flavour;
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) {
-      return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
 
 // Characters from the 1-based position `from` on; empty past the end.
 std::string From(const std::string& text, std::size_t from) {
@@ -132,7 +122,7 @@ void QueryExchangeServers(const std::string& homeServerName, const std::string& 
     if (box.Count() > 0) {
       box.Select(0);
       for (int i = 0; i < box.Count(); ++i) {
-        if (SameTextAscii(box.Entry(i).name, homeServerName)) {
+        if (mapi::EqualsNoCase(box.Entry(i).name, homeServerName)) {
           box.Select(i);
           break;
         }

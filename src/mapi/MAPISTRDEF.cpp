@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "MAPISTRDEF_PropTags.h"
+#include "TextForms.h"
 
 namespace mapi {
 namespace {
@@ -302,17 +303,6 @@ constexpr SymbolTable kTables[] = {
     {"AttachMethod", kAttachMethods},
 };
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) {
-      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::span<const SymbolTable> SymbolTables() {
@@ -321,7 +311,7 @@ std::span<const SymbolTable> SymbolTables() {
 
 std::string MapiSymbolName(std::string_view table, std::uint32_t value) {
   for (const SymbolTable& t : kTables) {
-    if (!EqualNoCase(t.name, table)) continue;
+    if (!EqualsNoCase(t.name, table)) continue;
     for (const SymbolRow& row : t.rows)
       if (row.value == value) return row.name;
     char text[16];

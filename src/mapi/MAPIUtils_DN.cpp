@@ -1,7 +1,6 @@
 // Legacy distinguished names: /o=Org/ou=Site/cn=Configuration/cn=Servers/cn=SRV01/...
-#include <cctype>
-
 #include "MAPIUtils.h"
+#include "TextForms.h"
 
 namespace mapi {
 namespace {
@@ -11,12 +10,7 @@ constexpr std::string_view kPrivateMdb = "/cn=Microsoft Private MDB";
 constexpr std::string_view kMta = "/cn=Microsoft MTA";
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) !=
-        std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
+  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 // The text without its first occurrence of `part` (exact case), if any.

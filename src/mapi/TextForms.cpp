@@ -12,6 +12,16 @@ std::string TrimBlanks(std::string_view text) {
   return std::string(text.substr(begin, end - begin));
 }
 
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
 std::string Hex8(HRESULT hr) {
   char text[16];
   std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(hr));

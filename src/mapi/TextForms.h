@@ -12,6 +12,9 @@ namespace mapi {
 // removed; bytes above 0x7F stay.
 std::string TrimBlanks(std::string_view text);
 
+// Equality without regard to ASCII case; bytes above 0x7F compare exactly.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
 // The code as eight upper-case hexadecimal digits.
 std::string Hex8(HRESULT hr);
 

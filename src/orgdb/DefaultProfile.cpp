@@ -6,20 +6,15 @@
 #include <memory>
 #include <vector>
 
+#include "ComPtr.h"
 #include "Win32.h"
 
 namespace orgdb {
 
 namespace {
 
-struct Releaser {
-  template <class T>
-  void operator()(T* p) const {
-    if (p) p->Release();
-  }
-};
 template <class T>
-using Ref = std::unique_ptr<T, Releaser>;
+using Ref = mapi::ComPtr<T>;
 
 struct LibraryCloser {
   void operator()(void* module) const { FreeLibrary(static_cast<HMODULE>(module)); }
@@ -69,37 +64,27 @@ bool MakeProfile(const MapiFunctions& mapi, const std::string& name, const std::
   profile.push_back('\0');
 
   Ref<IProfAdmin> admin;
-  {
-    LPPROFADMIN raw = nullptr;
-    HRESULT hr = mapi.adminProfiles(0, &raw);
-    admin.reset(raw);
-    if (FAILED(hr)) return fail("MAPIAdminProfiles", hr, "");
-  }
+  HRESULT hr = mapi.adminProfiles(0, mapi::Out(admin));
+  if (FAILED(hr)) return fail("MAPIAdminProfiles", hr, "");
   // A profile of that name from an earlier set-up is replaced.
   admin->DeleteProfile(profile.data(), 0);
-  HRESULT hr = admin->CreateProfile(profile.data(), nullptr, 0, 0);
+  hr = admin->CreateProfile(profile.data(), nullptr, 0, 0);
   if (FAILED(hr)) return fail("CreateProfile", hr, LastErrorText(admin.get(), hr, mapi));
 
   bool ok = [&] {
     Ref<IMsgServiceAdmin> services;
-    {
-      LPSERVICEADMIN raw = nullptr;
-      HRESULT r = admin->AdminServices(profile.data(), nullptr, 0, 0, &raw);
-      services.reset(raw);
-      if (FAILED(r)) return fail("AdminServices", r, LastErrorText(admin.get(), r, mapi));
-    }
+    HRESULT r = admin->AdminServices(profile.data(), nullptr, 0, 0, mapi::Out(services));
+    if (FAILED(r)) return fail("AdminServices", r, LastErrorText(admin.get(), r, mapi));
     char service[] = "MSEMS";
     char display[] = "Microsoft Exchange Server";
-    HRESULT r = services->CreateMsgService(service, display, 0, 0);
+    r = services->CreateMsgService(service, display, 0, 0);
     if (FAILED(r)) return fail("CreateMsgService", r, LastErrorText(services.get(), r, mapi));
 
     // The new service's identifier from the service table.
     MAPIUID uid{};
     {
       Ref<IMAPITable> table;
-      LPMAPITABLE rawTable = nullptr;
-      r = services->GetMsgServiceTable(0, &rawTable);
-      table.reset(rawTable);
+      r = services->GetMsgServiceTable(0, mapi::Out(table));
       if (FAILED(r)) return fail("GetMsgServiceTable", r, LastErrorText(services.get(), r, mapi));
       SizedSPropTagArray<1> columns{1, {PR_SERVICE_UID}};
       r = table->SetColumns(columns.get(), 0);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "ComPtr.h"
 #include "MAPIDefs.h"
 #include "MapiSimApi.h"
 #include "TestMachine.h"
@@ -43,14 +44,9 @@ struct SimLibrary {
 // The library in use by the current test (set by MachineTest).
 SimLibrary& Mapi();
 
-struct Releaser {
-  template <class T>
-  void operator()(T* p) const {
-    if (p) p->Release();
-  }
-};
 template <class T>
-using Ref = std::unique_ptr<T, Releaser>;
+using Ref = mapi::ComPtr<T>;
+using mapi::Out;
 
 struct BufferFree {
   void operator()(void* p) const {
@@ -66,28 +62,6 @@ struct RowsFree {
   }
 };
 using Rows = std::unique_ptr<SRowSet, RowsFree>;
-
-// Receives an out-parameter into an owner: Call(..., Out(owner)).
-template <class Owner>
-class OutParam {
- public:
-  using Raw = typename Owner::pointer;
-  explicit OutParam(Owner& owner) : owner_(owner) { owner_.reset(); }
-  ~OutParam() { owner_.reset(raw_); }
-  operator Raw*() { return &raw_; }
-  template <class U>
-  operator U**() {
-    return reinterpret_cast<U**>(&raw_);
-  }
-
- private:
-  Owner& owner_;
-  Raw raw_ = nullptr;
-};
-template <class Owner>
-OutParam<Owner> Out(Owner& owner) {
-  return OutParam<Owner>(owner);
-}
 
 // A test on a fresh machine root with the standard organisation (or none),
 // the library loaded, and a check at the end that everything acquired was

@@ -149,6 +149,9 @@ class TfrmMainExecute : public QMainWindow {
   int StatusTextWidth(int characters) const;
   void ShowFinalPanels(std::int64_t totalSize);
   void RegisterProfileChooser();
+  // Releases the address book, logs the session off and uninitialises MAPI,
+  // each only if it is held.
+  void EndMapiSession();
   ULONG_PTR WindowHandle();
 
   TGuiDialogs& dialogs_;

@@ -151,19 +151,23 @@ bool TfrmMainExecute::LogOn() {
   SetLogOnHint(kLogOffHint);
   if (FAILED(lastResult_)) {
     SetLogOnHint(kLogOnHint);
-    addressBook_.reset();
-    if (session_) {
-      session_->Logoff(0, 0, 0);
-      session_.reset();
-      loggedOn_ = false;
-    }
-    if (mapiInitialized_) {
-      mapi::MAPIUninitialize();
-      mapiInitialized_ = false;
-    }
+    EndMapiSession();
   }
   cursor.Restore();
   return lastResult_ == S_OK;
+}
+
+void TfrmMainExecute::EndMapiSession() {
+  addressBook_.reset();
+  if (session_) {
+    session_->Logoff(0, 0, 0);
+    session_.reset();
+    loggedOn_ = false;
+  }
+  if (mapiInitialized_) {
+    mapi::MAPIUninitialize();
+    mapiInitialized_ = false;
+  }
 }
 
 void TfrmMainExecute::LogOff() {
@@ -184,16 +188,7 @@ void TfrmMainExecute::LogOff() {
     }
     SetItemCount(static_cast<int>(mailboxes_.size()));
     homeServerName_.clear();
-    addressBook_.reset();
-    if (session_) {
-      session_->Logoff(0, 0, 0);
-      session_.reset();
-      loggedOn_ = false;
-    }
-    if (mapiInitialized_) {
-      mapi::MAPIUninitialize();
-      mapiInitialized_ = false;
-    }
+    EndMapiSession();
     SetItemCount(0);
   }
   SetLogOnHint(kLogOnHint);

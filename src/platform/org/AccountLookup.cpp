@@ -24,11 +24,12 @@
 #include <cstring>
 
 #include "OrgSession.h"
+#include "TextUtil.h"
 #include "Win32.h"
 
 namespace {
 
-using platform::org::EqualsNoCase;
+using platform::detail::EqualsNoCase;
 
 BOOL Fail(DWORD code) {
   SetLastError(code);

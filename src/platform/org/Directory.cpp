@@ -33,10 +33,11 @@
 
 #include "DirectoryStatement.h"
 #include "OrgSession.h"
+#include "TextUtil.h"
 
 namespace {
 
-using platform::org::EqualsNoCase;
+using platform::detail::EqualsNoCase;
 
 class RootDse final : public IADs {
  public:

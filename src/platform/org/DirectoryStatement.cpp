@@ -3,9 +3,11 @@
 
 #include <cctype>
 
-#include "OrgSession.h"
+#include "TextUtil.h"
 
 namespace platform::org {
+
+using platform::detail::EqualsNoCase;
 
 namespace {
 

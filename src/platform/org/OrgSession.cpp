@@ -6,9 +6,12 @@
 #include <map>
 #include <memory>
 
+#include "TextUtil.h"
 #include "Win32.h"
 
 namespace platform::org {
+
+using platform::detail::EqualsNoCase;
 
 namespace {
 
@@ -64,17 +67,6 @@ std::optional<orgdb::Fault> Match(Shared& s, std::string_view call, std::string_
 }
 
 }  // namespace
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) {
-      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 OrgSession::OrgSession() : lock_(State().mutex) {
   Refresh(State());

@@ -43,7 +43,4 @@ class OrgSession {
   std::unique_lock<std::mutex> lock_;
 };
 
-// ASCII case-insensitive equality, as the directory and account names compare.
-bool EqualsNoCase(std::string_view a, std::string_view b);
-
 }  // namespace platform::org
