@@ -5,6 +5,7 @@
 
 #include "ConsoleOutput.h"
 #include "EDKDEBUG.h"
+#include "MAPIUtils.h"
 #include "MAPIVariantProp.h"
 #include "MapiErrorText.h"
 #include "Win32.h"
@@ -30,18 +31,16 @@ HRESULT ResolveAddress(IMAPIContainer* gal, const std::string& address,
   // Without a global address list every address stays unresolved.
   if (gal == nullptr) return E_INVALIDARG;
 
-  void* rawList = nullptr;
-  HRESULT hr = mapi::MAPIAllocateBuffer(mapi::CbAdrList(1), &rawList);
   // The list is freed with FreePadrlist, which frees each entry's values too.
-  mapi::AdrListPtr list(static_cast<ADRLIST*>(rawList));
+  mapi::AdrListPtr list;
+  HRESULT hr = mapi::MAPIAllocateBuffer(mapi::CbAdrList(1), mapi::Out(list));
   if (FAILED(hr) || !list) return mapi::EdkLogError(FAILED(hr) ? hr : MAPI_E_NOT_ENOUGH_MEMORY);
   std::memset(list.get(), 0, mapi::CbAdrList(1));
   list->cEntries = 1;
 
   {
-    void* rawValues = nullptr;
-    hr = mapi::MAPIAllocateBuffer(mapi::CbPropValues(2), &rawValues);
-    mapi::MapiBuffer<SPropValue> values(static_cast<SPropValue*>(rawValues));
+    mapi::MapiBuffer<SPropValue> values;
+    hr = mapi::MAPIAllocateBuffer(mapi::CbPropValues(2), mapi::Out(values));
     if (FAILED(hr) || !values) return mapi::EdkLogError(FAILED(hr) ? hr : MAPI_E_NOT_ENOUGH_MEMORY);
     std::string name = address;
     values.get()[0].ulPropTag = PR_DISPLAY_NAME;
@@ -67,19 +66,12 @@ HRESULT ResolveAddress(IMAPIContainer* gal, const std::string& address,
   if (flags.ulFlag[0] != MAPI_RESOLVED) return mapi::EdkLogError(EDK_E_NOT_FOUND);
 
   const ADRENTRY& entry = list->aEntries[0];
-  const SPropValue* id = nullptr;
-  const SPropValue* rich = nullptr;
-  for (ULONG i = 0; entry.rgPropVals && i < entry.cValues; ++i) {
-    if (entry.rgPropVals[i].ulPropTag == PR_ENTRYID) id = &entry.rgPropVals[i];
-    if (entry.rgPropVals[i].ulPropTag == PR_SEND_RICH_INFO) rich = &entry.rgPropVals[i];
-  }
+  const SPropValue* id = mapi::FindProp(entry.rgPropVals, entry.cValues, PR_ENTRYID);
+  const SPropValue* rich = mapi::FindProp(entry.rgPropVals, entry.cValues, PR_SEND_RICH_INFO);
   const auto bytes = mapi::PropBinary(id, PR_ENTRYID);
   if (!bytes || bytes->empty()) return mapi::EdkLogError(EDK_E_NOT_FOUND);
-  void* rawId = nullptr;
-  hr = mapi::MAPIAllocateBuffer(static_cast<ULONG>(bytes->size()), &rawId);
-  entryId->reset(static_cast<ENTRYID*>(rawId));
-  if (FAILED(hr) || !rawId) return mapi::EdkLogError(FAILED(hr) ? hr : MAPI_E_NOT_ENOUGH_MEMORY);
-  std::memcpy(rawId, bytes->data(), bytes->size());
+  hr = mapi::CopyToMapiBuffer(bytes->data(), static_cast<ULONG>(bytes->size()), entryId);
+  if (FAILED(hr) || !*entryId) return mapi::EdkLogError(FAILED(hr) ? hr : MAPI_E_NOT_ENOUGH_MEMORY);
   *size = static_cast<ULONG>(bytes->size());
   *richInfo = mapi::PropBoolean(rich, PR_SEND_RICH_INFO).value_or(false);
   return S_OK;
@@ -124,11 +116,8 @@ HRESULT FindGalEntryId(IAddrBook* addressBook, mapi::MapiBuffer<ENTRYID>* entryI
   if (!rows || rows->cRows != 1) return mapi::EdkLogError(EDK_E_NOT_FOUND);
   const auto bytes = mapi::PropBinary(mapi::RowProp(rows->aRow[0], 0, PR_ENTRYID), PR_ENTRYID);
   if (!bytes || bytes->empty()) return mapi::EdkLogError(E_FAIL);
-  void* raw = nullptr;
-  hr = mapi::MAPIAllocateBuffer(static_cast<ULONG>(bytes->size()), &raw);
-  entryId->reset(static_cast<ENTRYID*>(raw));
-  if (FAILED(hr) || !raw) return mapi::EdkLogError(FAILED(hr) ? hr : MAPI_E_NOT_ENOUGH_MEMORY);
-  std::memcpy(raw, bytes->data(), bytes->size());
+  hr = mapi::CopyToMapiBuffer(bytes->data(), static_cast<ULONG>(bytes->size()), entryId);
+  if (FAILED(hr) || !*entryId) return mapi::EdkLogError(FAILED(hr) ? hr : MAPI_E_NOT_ENOUGH_MEMORY);
   *size = static_cast<ULONG>(bytes->size());
   return S_OK;
 }
@@ -208,9 +197,8 @@ std::string ResolveOwnerAccount(IAddrBook* addressBook, IMAPIContainer* gal,
     } else {
       SizedSPropTagArray<1> columns{1, {PR_EMS_AB_ASSOC_NT_ACCOUNT}};
       ULONG count = 0;
-      LPSPropValue rawValues = nullptr;
-      hr = mailUser->GetProps(columns.get(), 0, &count, &rawValues);
-      mapi::MapiBuffer<SPropValue> values(rawValues);
+      mapi::MapiBuffer<SPropValue> values;
+      hr = mailUser->GetProps(columns.get(), 0, &count, mapi::Out(values));
       if (hr != S_OK || count != 1 || !values) {
         mapi::WriteSeparated(out, {"Warning! Can not get properties for address: " + address,
                                    ErrorText(mailUser.get(), hr)});

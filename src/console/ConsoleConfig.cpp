@@ -35,12 +35,6 @@ char FirstCharacter(const std::string& value, char fallback) {
   return trimmed.empty() ? fallback : trimmed[0];
 }
 
-std::string Upper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
-
 // The name as it can be shown: control characters as "?".
 std::string Printable(std::string_view text) {
   std::string out(text);
@@ -73,7 +67,6 @@ ConfigResult ReadConsoleConfig(const std::string& iniPath, std::ostream& out) {
   mapi::WriteLine(out, "Organization: " + org);
 
   ConsoleConfig config;
-  config.logSuccess = result.logSuccess;
   config.textQualifier = FirstCharacter(ReadString(iniPath, "Config", "Text qualifier", "\""), '"');
   config.rowDelimiter = FirstCharacter(ReadString(iniPath, "Config", "Row delimiter", ","), ',');
   config.mailbox = TrimText(ReadString(iniPath, "Config", "Mailbox", ""));
@@ -83,7 +76,7 @@ ConfigResult ReadConsoleConfig(const std::string& iniPath, std::ostream& out) {
   dn += "/ou=" + (site.empty() ? std::string("ERROR") : site);
   const std::string server = TrimText(ReadString(iniPath, "Server0", "Server Name", ""));
   dn += "/cn=Configuration/cn=Servers/cn=" + (server.empty() ? std::string("ERROR") : server);
-  dn = Upper(dn);
+  dn = mapi::AsciiUpper(dn);
   // A missing key and an empty value are what the check is for; a name that
   // merely contains "error" is a name like any other.
   if (orgMissing || site.empty() || server.empty()) return result;

@@ -13,7 +13,6 @@ namespace console {
 inline constexpr const char* kIniFileName = "BOXSTATCON.INI";
 
 struct ConsoleConfig {
-  bool logSuccess = false;
   char textQualifier = '"';
   char rowDelimiter = ',';
   std::string mailbox;              // [Config] Mailbox: the temporary profile's user

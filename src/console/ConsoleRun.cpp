@@ -91,9 +91,7 @@ bool MapiStart(RunState& state, std::ostream& out) {
                          mapi::Out(state.session));
   if (state.profileName) DeleteProfile(state, out);
   if (SUCCEEDED(hr) && state.session) {
-    state.loggedOn = true;
-    mapi::WriteLine(out, "MAPI MapiLogon - OK!");
-    if (state.logSuccess) Log(state, "MAPI MapiLogon - OK!", kEventInformation);
+    Milestone(state, out, "MAPI MapiLogon - OK!");
     return true;
   }
   state.lastError = mapi::WrapLogonText(LogonFailureText(FAILED(hr) ? hr : E_FAIL));
@@ -117,15 +115,12 @@ void MapiStop(RunState& state, std::ostream& out) {
   state.keptServerDn.reset();
   if (state.session) {
     state.session->Logoff(0, 0, 0);
-    if (state.logSuccess) Log(state, "MAPI Logoff - OK!", kEventInformation);
     state.session.reset();
-    state.loggedOn = false;
-    mapi::WriteLine(out, "MAPI Logoff - OK!");
+    Milestone(state, out, "MAPI Logoff - OK!");
   }
   if (state.mapiInitialized) {
     mapi::MAPIUninitialize();
-    if (state.logSuccess) Log(state, "MAPI UnInitialize - OK!", kEventInformation);
-    mapi::WriteLine(out, "MAPI UnInitialize - OK!");
+    Milestone(state, out, "MAPI UnInitialize - OK!");
     state.mapiInitialized = false;
   }
 }
@@ -134,9 +129,6 @@ int RunConsole(const std::string& programDir, const std::string& programName, st
   RunState state;
   state.logger = std::make_unique<TTabrixEventLogger>(programName);
   WriteBanner(out);
-  state.logSuccess = true;
-  state.mapiInitialized = false;
-  state.loggedOn = false;
 
   std::optional<std::string> escaped;
   try {

@@ -19,7 +19,6 @@ namespace console {
 struct RunState {
   bool logSuccess = true;
   bool mapiInitialized = false;
-  bool loggedOn = false;
   mapi::ComPtr<IMAPISession> session;
   mapi::ComPtr<IAddrBook> addressBook;
   mapi::ComPtr<IMAPIContainer> gal;

@@ -9,11 +9,10 @@ namespace {
 
 // The nine columns in the console's form: a tag array from MAPIAllocateBuffer.
 HRESULT AllocateColumns(mapi::MapiBuffer<SPropTagArray>* columns) {
-  void* raw = nullptr;
-  const HRESULT hr = mapi::MAPIAllocateBuffer(CbNewSPropTagArray(kMailboxColumnCount), &raw);
-  columns->reset(static_cast<SPropTagArray*>(raw));
+  const HRESULT hr =
+      mapi::MAPIAllocateBuffer(CbNewSPropTagArray(kMailboxColumnCount), mapi::Out(*columns));
   if (FAILED(hr)) return hr;
-  if (!raw) return MAPI_E_NOT_ENOUGH_MEMORY;
+  if (!*columns) return MAPI_E_NOT_ENOUGH_MEMORY;
   (*columns)->cValues = kMailboxColumnCount;
   std::memcpy((*columns)->aulPropTag, kMailboxColumns, sizeof kMailboxColumns);
   return S_OK;

@@ -5,6 +5,7 @@
 
 #include "Directory.h"
 #include "MAPIUtils.h"
+#include "MAPIVariantProp.h"
 #include "MapiErrorText.h"
 #include "MapiPtr.h"
 #include "PrivateStore.h"
@@ -26,10 +27,7 @@ std::string From(const std::string& text, std::size_t from) {
 // plainly when the provider refuses the flags.
 HRESULT OpenRootFolder(IMsgStore* store, mapi::ComPtr<IMAPIFolder>* folder) {
   ULONG type = 0;
-  HRESULT hr = store->OpenEntry(0, nullptr, nullptr, MAPI_BEST_ACCESS | MAPI_NO_CACHE, &type,
-                                mapi::Out(*folder));
-  if (hr == MAPI_E_UNKNOWN_FLAGS)
-    hr = store->OpenEntry(0, nullptr, nullptr, MAPI_BEST_ACCESS, &type, mapi::Out(*folder));
+  HRESULT hr = mapi::OpenEntryBestAccess(store, 0, nullptr, nullptr, &type, *folder);
   if (SUCCEEDED(hr) && !*folder) hr = E_FAIL;
   return hr;
 }
@@ -64,11 +62,10 @@ ServerVersion ReadServerVersion(IMAPISession* session) {
     mapi::ComPtr<IMAPIFolder> root;
     mapi::MapiBuffer<SPropValue> value;
     if (SUCCEEDED(OpenRootFolder(store.get(), &root))) {
-      SPropValue* raw = nullptr;
-      const HRESULT hr = mapi::HrGetOneProp(root.get(), PR_REPLICA_VERSION, &raw);
-      value.reset(raw);
-      if (SUCCEEDED(hr) && value && value->ulPropTag == PR_REPLICA_VERSION)
-        version = VersionFromReplica(static_cast<std::uint64_t>(value->Value.li));
+      const HRESULT hr = mapi::HrGetOneProp(root.get(), PR_REPLICA_VERSION, mapi::Out(value));
+      const auto replica = mapi::PropI8(value.get(), PR_REPLICA_VERSION);
+      if (SUCCEEDED(hr) && replica)
+        version = VersionFromReplica(static_cast<std::uint64_t>(*replica));
     }
     value.reset();
     root.reset();

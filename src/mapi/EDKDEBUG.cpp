@@ -1,9 +1,9 @@
 #include "EDKDEBUG.h"
 
-#include <cstdio>
 #include <memory>
 
 #include "ApplicationTitle.h"
+#include "TextForms.h"
 #include "Win32.h"
 
 namespace mapi {
@@ -21,12 +21,6 @@ void SetString(HKEY key, const char* name, const std::string& value) {
                  static_cast<DWORD>(value.size() + 1));
 }
 
-bool RunsOnNT() {
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof version;
-  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 }  // namespace
 
 WORD EventTypeOfCode(HRESULT code) {
@@ -40,14 +34,8 @@ WORD EventTypeOfCode(HRESULT code) {
   }
 }
 
-TTabrixEventLogger::TTabrixEventLogger() : isNT_(RunsOnNT()) {}
-
-TTabrixEventLogger::~TTabrixEventLogger() {
-  if (isNT_ && source_) DeregisterEventSource(source_);
-}
-
 bool TTabrixEventLogger::Register() {
-  if (source_) return true;
+  if (source_.IsOpen()) return true;
   char path[261] = {};
   GetModuleFileNameA(nullptr, path, 260);
   const std::string program = path;
@@ -67,17 +55,17 @@ bool TTabrixEventLogger::Register() {
   RegSetValueExA(key, "TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
                  sizeof types);
 
-  source_ = RegisterEventSourceA(nullptr, title.c_str());
-  if (source_) errorCount_ = warningCount_ = informationCount_ = 0;
+  const bool opened = source_.Open(title);
+  if (opened) errorCount_ = warningCount_ = informationCount_ = 0;
   RegCloseKey(key);
-  return source_ != nullptr;
+  return opened;
 }
 
 void TTabrixEventLogger::Log(const std::string& text, HRESULT code) {
   const WORD type = EventTypeOfCode(code);
   // Register before counting, so that the registration's reset of the counts
   // does not swallow the first event.
-  if (isNT_ && !source_) Register();
+  if (source_.IsNT() && !source_.IsOpen()) Register();
   switch (type) {
     case EVENTLOG_ERROR_TYPE:
       ++errorCount_;
@@ -89,9 +77,8 @@ void TTabrixEventLogger::Log(const std::string& text, HRESULT code) {
       ++informationCount_;
       break;
   }
-  if (!isNT_ || !source_) return;
-  LPCSTR strings[1] = {text.c_str()};
-  ReportEventA(source_, type, 0, static_cast<DWORD>(code), nullptr, 1, 0, strings, nullptr);
+  if (!source_.IsNT()) return;
+  source_.Report(type, 0, static_cast<DWORD>(code), text);
 }
 
 TTabrixEventLogger& EdkEventLogger() {
@@ -107,10 +94,7 @@ void FreeEdkEventLogger() {
 HRESULT EdkLogError(HRESULT hr) {
   if (hr == 0) return hr;
   try {
-    char text[64];
-    std::snprintf(text, sizeof text, "Error/Warning/Information. Returned CODE is: %08X",
-                  static_cast<unsigned>(hr));
-    EdkEventLogger().Log(text, hr);
+    EdkEventLogger().Log("Error/Warning/Information. Returned CODE is: " + Hex8(hr), hr);
   } catch (...) {
     // Logging never changes the caller's flow.
   }

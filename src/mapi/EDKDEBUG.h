@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "EventSource.h"
 #include "MAPIDefs.h"
 
 namespace mapi {
@@ -21,8 +22,7 @@ WORD EventTypeOfCode(HRESULT code);
 // use. Logging is silent on every failure and writes nothing off NT.
 class TTabrixEventLogger {
  public:
-  TTabrixEventLogger();
-  ~TTabrixEventLogger();
+  TTabrixEventLogger() = default;
   TTabrixEventLogger(const TTabrixEventLogger&) = delete;
   TTabrixEventLogger& operator=(const TTabrixEventLogger&) = delete;
 
@@ -33,15 +33,14 @@ class TTabrixEventLogger {
   // identifier and `text` as the only string.
   void Log(const std::string& text, HRESULT code);
 
-  bool IsNT() const { return isNT_; }
-  bool HasSource() const { return source_ != nullptr; }
+  bool IsNT() const { return source_.IsNT(); }
+  bool HasSource() const { return source_.IsOpen(); }
   ULONG ErrorCount() const { return errorCount_; }
   ULONG WarningCount() const { return warningCount_; }
   ULONG InformationCount() const { return informationCount_; }
 
  private:
-  void* source_ = nullptr;  // event source handle
-  bool isNT_ = false;
+  EventSource source_;
   ULONG errorCount_ = 0;        // error events written or attempted
   ULONG warningCount_ = 0;      // warning events
   ULONG informationCount_ = 0;  // information events

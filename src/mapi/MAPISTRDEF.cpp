@@ -5,7 +5,6 @@
 #include "MAPISTRDEF.h"
 
 #include <array>
-#include <cstdio>
 
 #include "MAPISTRDEF_PropTags.h"
 #include "TextForms.h"
@@ -314,9 +313,7 @@ std::string MapiSymbolName(std::string_view table, std::uint32_t value) {
     if (!EqualsNoCase(t.name, table)) continue;
     for (const SymbolRow& row : t.rows)
       if (row.value == value) return row.name;
-    char text[16];
-    std::snprintf(text, sizeof text, "$%.08X", static_cast<unsigned>(value));
-    return text;
+    return "$" + Hex8(static_cast<HRESULT>(value));
   }
   return {};
 }

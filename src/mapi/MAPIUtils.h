@@ -5,7 +5,9 @@
 // through EdkLogError before returning it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +37,30 @@ std::string ServerNameFromMtaDn(std::string_view dn);
 std::string BytesToHex(const void* bytes, std::size_t count);
 
 // --- Properties and stores -----------------------------------------------
+
+// A copy of `size` bytes in a new MAPI buffer of at least one byte. Returns
+// MAPIAllocateBuffer's code; `copy` owns whatever it handed out, and holds
+// the bytes only when it succeeded with a buffer. Callers map a failure, or
+// a success without a buffer, to their own code.
+template <class T>
+HRESULT CopyToMapiBuffer(const void* bytes, ULONG size, MapiBuffer<T>* copy) {
+  const HRESULT hr = MAPIAllocateBuffer(std::max<ULONG>(size, 1), Out(*copy));
+  if (SUCCEEDED(hr) && *copy && size) std::memcpy(copy->get(), bytes, size);
+  return hr;
+}
+
+// OpenEntry with MAPI_BEST_ACCESS | MAPI_NO_CACHE, once more with
+// MAPI_BEST_ACCESS alone when the provider refuses the flags. Returns the
+// last call's code; `object` holds what it opened.
+template <class Source, class Owner>
+HRESULT OpenEntryBestAccess(Source* source, ULONG cbEntryId, LPENTRYID entryId, LPCIID iid,
+                            ULONG* objectType, Owner& object) {
+  HRESULT hr = source->OpenEntry(cbEntryId, entryId, iid, MAPI_BEST_ACCESS | MAPI_NO_CACHE,
+                                 objectType, Out(object));
+  if (hr == MAPI_E_UNKNOWN_FLAGS)
+    hr = source->OpenEntry(cbEntryId, entryId, iid, MAPI_BEST_ACCESS, objectType, Out(object));
+  return hr;
+}
 
 // The session's identity (QueryIdentity, then OpenEntry as IMAPIProp with
 // MAPI_BEST_ACCESS | MAPI_NO_CACHE, once more without MAPI_NO_CACHE when the

@@ -1,6 +1,6 @@
-// Temporary profiles. The two programs run the same steps; what differs
-// (the name prefix, who initialises MAPI, the message of each failed step
-// and where it goes) is data, chosen by the flavour.
+// Temporary profiles. The two programs and the GUI's name check run the
+// same steps; what differs (the name prefix, who initialises MAPI, the
+// message of each failed step and where it goes) is data.
 #include "MAPIUtils_Profile.h"
 
 #include <cstdio>
@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "ConsoleOutput.h"
-#include "TextForms.h"
 #include "EDKDEBUG.h"
+#include "MAPIVariantProp.h"
 #include "MapiErrorText.h"
 #include "MapiPtr.h"
+#include "TextForms.h"
 #include "Win32.h"
 
 namespace mapi {
@@ -60,6 +61,23 @@ constexpr StepMessage kGuiMessages[kStepCount] = {
     {"Service Admin - Configure MsgService Failed.\r\n", CodeForm::None, true, false},
 };
 
+// The GUI's name check: the texts collected behind its resolution message.
+constexpr StepMessage kCheckMessages[kStepCount] = {
+    {nullptr, CodeForm::None, false, false},  // the check initialises MAPI itself
+    {"Create \"Profile Name\" Failed.\r\n", CodeForm::Hex8, false, false},
+    {"Get MAPI Admin Profiles Failed", CodeForm::Hex8, false, false},
+    {"CreateProfile Failed.\r\n", CodeForm::None, true, false},
+    {"AdminServices Failed.\r\n", CodeForm::None, true, false},
+    {"Create MsgService Failed.\r\n", CodeForm::None, true, false},
+    {"GetMsgServiceTable Failed.\r\n", CodeForm::None, true, false},
+    {"QueryRows Failed.\r\n", CodeForm::None, true, false},
+    {"Failed Get Service - StoreUID.", CodeForm::None, false, false},
+    {"MAPI AllocateBuffer Failed.\r\n", CodeForm::None, true, false},
+    {"MAPI Allocate More Failed.\r\n", CodeForm::None, true, false},
+    {"MAPI Allocate More Failed.\r\n", CodeForm::None, true, false},
+    {"Configure MsgService Failed.\r\n", CodeForm::None, true, false},
+};
+
 // Console: the head and code on one line, the error text on the next.
 constexpr StepMessage kConsoleMessages[kStepCount] = {
     {"MAPI Initialize FAIL!", CodeForm::None, false, false},
@@ -80,15 +98,17 @@ constexpr StepMessage kConsoleMessages[kStepCount] = {
 struct FlavourRules {
   const char* prefix;
   const StepMessage* messages;
-  bool initializesMapi;          // step 1 and the final MAPIUninitialize
-  bool emptyRowSetFailsQuery;    // no row is reported as a failed QueryRows
-  bool announcesCreation;        // "Temporary MAPI profile ... is created!"
-  bool reportsDeleteFailures;    // on the output stream
-  bool flushesRegistryOnDelete;  // HKLM and HKCU after deleting
+  bool initializesMapi;        // step 1 and the final MAPIUninitialize
+  bool emptyRowSetFailsQuery;  // no row is reported as a failed QueryRows
+  bool announcesCreation;      // "Temporary MAPI profile ... is created!"
+  bool reportsDeleteFailures;  // on the output stream
+  bool quietConfigureCancel;   // a configuration the user cancelled says nothing
 };
 
 constexpr FlavourRules kGuiRules = {
-    kLogonProfilePrefix, kGuiMessages, false, false, false, false, true};
+    kLogonProfilePrefix, kGuiMessages, false, false, false, false, false};
+constexpr FlavourRules kCheckRules = {
+    kCheckProfilePrefix, kCheckMessages, false, false, false, false, true};
 constexpr FlavourRules kConsoleRules = {
     kConsoleProfilePrefix, kConsoleMessages, true, true, true, true, false};
 
@@ -103,11 +123,13 @@ std::string CodeText(CodeForm form, HRESULT hr) {
 }
 
 // One creation attempt: where it reports, and the hourglass to restore
-// before a message box.
+// before a message box. With `collected` the texts are appended there
+// instead of being shown or written.
 class Creation {
  public:
-  Creation(const ProfileReporter& reporter, HourglassCursor& cursor)
-      : reporter_(reporter), rules_(RulesFor(reporter.flavour)), cursor_(cursor) {}
+  Creation(const FlavourRules& rules, const ProfileReporter& reporter, HourglassCursor& cursor,
+           std::string* collected = nullptr)
+      : reporter_(reporter), rules_(rules), cursor_(cursor), collected_(collected) {}
 
   const FlavourRules& rules() const { return rules_; }
 
@@ -115,9 +137,16 @@ class Creation {
   HRESULT Fail(Step step, HRESULT hr, const ErrorSource& object = nullptr) {
     const StepMessage& m = rules_.messages[step];
     if (!m.head) return hr;
+    if (step == kConfigure && hr == MAPI_E_USER_CANCEL && rules_.quietConfigureCancel) {
+      cursor_.Restore();
+      return hr;
+    }
     const std::string first = m.head + CodeText(m.code, hr);
     const std::string detail = m.errorText ? MapiErrorText(reporter_.flavour, object, hr) : "";
-    if (reporter_.flavour == Flavour::Gui) {
+    if (collected_) {
+      cursor_.Restore();
+      *collected_ += first + detail;
+    } else if (reporter_.flavour == Flavour::Gui) {
       cursor_.Restore();
       if (reporter_.dialogs) reporter_.dialogs->PlainBox(first + detail);
     } else if (reporter_.out) {
@@ -144,9 +173,10 @@ class Creation {
     return hr;
   }
 
-  // Steps 2 to 11; every object is released before it returns.
+  // Steps 2 to 11; every object but the profile administration, which
+  // goes to `profAdmin`, is released before it returns.
   HRESULT Run(const std::string& mailbox, const std::string& server,
-              std::optional<std::string>* profileName) {
+              std::optional<std::string>* profileName, ComPtr<IProfAdmin>& profAdmin) {
     std::vector<char> name(kProfileNameBufferSize, '\0');
     ProfileNameMaker makeName = reporter_.makeName ? reporter_.makeName : &MakeProfileName;
     HRESULT hr = makeName(rules_.prefix, name.data(), name.size());
@@ -157,7 +187,6 @@ class Creation {
           FAILED(hr) ? std::string() : std::string(name.data(), strnlen(name.data(), name.size()));
     if (FAILED(hr)) return Fail(kName, hr);
 
-    ComPtr<IProfAdmin> profAdmin;
     hr = MAPIAdminProfiles(0, Out(profAdmin));
     if (FAILED(hr) || !profAdmin) return Fail(kAdminProfiles, FAILED(hr) ? hr : E_FAIL);
 
@@ -188,18 +217,10 @@ class Creation {
       return E_FAIL;
     }
 
-    LPMAPIUID serviceUid = nullptr;
-    if (haveRow) {
-      const SRow& row = rows->aRow[0];
-      for (ULONG i = 0; row.lpProps && i < row.cValues; ++i) {
-        const SPropValue& v = row.lpProps[i];
-        if (v.ulPropTag == PR_SERVICE_UID && v.Value.bin.lpb && v.Value.bin.cb >= sizeof(MAPIUID)) {
-          serviceUid = reinterpret_cast<LPMAPIUID>(v.Value.bin.lpb);
-          break;
-        }
-      }
-    }
-    if (!serviceUid) return Fail(kServiceUid, E_FAIL);
+    const SPropValue* uid = haveRow ? FindProp(rows->aRow[0], PR_SERVICE_UID) : nullptr;
+    if (!uid || !uid->Value.bin.lpb || uid->Value.bin.cb < sizeof(MAPIUID))
+      return Fail(kServiceUid, E_FAIL);
+    const auto serviceUid = reinterpret_cast<LPMAPIUID>(uid->Value.bin.lpb);
 
     MapiBuffer<SPropValue> props;
     hr = MAPIAllocateBuffer(CbPropValues(2), Out(props));
@@ -228,6 +249,7 @@ class Creation {
   const ProfileReporter& reporter_;
   const FlavourRules& rules_;
   HourglassCursor& cursor_;
+  std::string* collected_;
 };
 
 }  // namespace
@@ -261,7 +283,7 @@ HRESULT CreateTempProfile(const ProfileReporter& reporter, const std::string& ma
                           const std::string& server, std::optional<std::string>* profileName) {
   if (profileName) profileName->reset();
   HourglassCursor cursor(reporter.flavour == Flavour::Gui ? reporter.dialogs : nullptr);
-  Creation creation(reporter, cursor);
+  Creation creation(RulesFor(reporter.flavour), reporter, cursor);
 
   if (creation.rules().initializesMapi) {
     HRESULT hr = MAPIInitialize(nullptr);
@@ -269,7 +291,9 @@ HRESULT CreateTempProfile(const ProfileReporter& reporter, const std::string& ma
   }
 
   std::optional<std::string> name;
-  HRESULT hr = creation.Run(mailbox, server, &name);
+  ComPtr<IProfAdmin> profAdmin;
+  HRESULT hr = creation.Run(mailbox, server, &name, profAdmin);
+  profAdmin.reset();
   if (profileName) *profileName = name;
 
   cursor.Restore();
@@ -280,6 +304,15 @@ HRESULT CreateTempProfile(const ProfileReporter& reporter, const std::string& ma
   }
   if (creation.rules().initializesMapi) MAPIUninitialize();
   return hr;
+}
+
+HRESULT CreateCheckProfile(HourglassCursor& cursor, const std::string& mailbox,
+                           const std::string& server, std::optional<std::string>* profileName,
+                           ComPtr<IProfAdmin>* profAdmin, std::string* failures) {
+  ProfileReporter reporter;
+  reporter.flavour = Flavour::Gui;  // its error texts; no window, nothing shown
+  Creation creation(kCheckRules, reporter, cursor, failures);
+  return creation.Run(mailbox, server, profileName, *profAdmin);
 }
 
 HRESULT DeleteTempProfile(const ProfileReporter& reporter, const std::string& profileName) {
@@ -299,7 +332,7 @@ HRESULT DeleteTempProfile(const ProfileReporter& reporter, const std::string& pr
       if (FAILED(hr) && out) WriteSeparated(*out, {"Error! Delete profile: " + profileName});
     }
   }
-  if (rules.flushesRegistryOnDelete) {
+  if (reporter.flushRegistryOnDelete) {
     RegFlushKey(HKEY_LOCAL_MACHINE);
     RegFlushKey(HKEY_CURRENT_USER);
   }

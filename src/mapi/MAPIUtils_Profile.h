@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 
+#include "ComPtr.h"
 #include "ExtendedMAPI.h"
 #include "UserDialogs.h"
 
@@ -32,12 +33,15 @@ using ProfileNameMaker = HRESULT (*)(const char* prefix, char* buffer, std::size
 // case nothing is shown); `mainWindow` is the UI parent for the service
 // configuration. `makeName` replaces MakeProfileName (tests use it to reach
 // the failed-name path); null means MakeProfileName.
+// `flushRegistryOnDelete`: DeleteTempProfile flushes HKEY_LOCAL_MACHINE and
+// HKEY_CURRENT_USER afterwards (the GUI's name check does, its logon not).
 struct ProfileReporter {
   Flavour flavour = Flavour::Console;
   std::ostream* out = nullptr;
   UserDialogs* dialogs = nullptr;
   ULONG_PTR mainWindow = 0;
   ProfileNameMaker makeName = nullptr;
+  bool flushRegistryOnDelete = false;
 };
 
 // Zeroes `size` bytes of `buffer`, then writes "<prefix> <pid> <time high>
@@ -59,10 +63,22 @@ HRESULT MakeProfileName(const char* prefix, char* buffer, std::size_t size);
 HRESULT CreateTempProfile(const ProfileReporter& reporter, const std::string& mailbox,
                           const std::string& server, std::optional<std::string>* profileName);
 
+// The GUI's check of the names typed in the temporary-profile dialog: the
+// steps of CreateTempProfile's GUI form with the check's prefix (TABRIX_GAL)
+// and texts, no parent window for the service configuration, and each
+// failure's text appended to *failures instead of shown (nothing for a
+// cancelled configuration). `cursor` is restored at a failure.
+// *profileName as for CreateTempProfile; *profAdmin keeps the profile
+// administration object, once obtained, for the caller's final
+// DeleteProfile; every other object is released before it returns.
+HRESULT CreateCheckProfile(HourglassCursor& cursor, const std::string& mailbox,
+                           const std::string& server, std::optional<std::string>* profileName,
+                           ComPtr<IProfAdmin>* profAdmin, std::string* failures);
+
 // Deletes the profile (MAPIAdminProfiles, DeleteProfile). The console form
-// reports failures on its stream; the GUI form reports nothing and then
-// flushes HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, ignoring failures.
-// Returns the code of the failed step or S_OK.
+// reports failures on its stream; the GUI form reports nothing. Then, when
+// the reporter asks for it, flushes HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER,
+// ignoring failures. Returns the code of the failed step or S_OK.
 HRESULT DeleteTempProfile(const ProfileReporter& reporter, const std::string& profileName);
 
 }  // namespace mapi

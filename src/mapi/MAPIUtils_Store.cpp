@@ -1,6 +1,5 @@
 // Reading single properties, opening the identity and administratively
 // opened mailbox stores.
-#include <algorithm>
 #include <cstring>
 
 #include "EDKDEBUG.h"
@@ -15,16 +14,6 @@ HRESULT PerValueError(const SPropValue* value, ULONG count) {
       value->Value.err == MAPI_E_NOT_FOUND)
     return MAPI_E_NOT_FOUND;
   return E_FAIL;
-}
-
-// A copy of `bytes` in a new MAPI buffer.
-template <class T>
-HRESULT CopyToMapiBuffer(const void* bytes, ULONG size, MapiBuffer<T>* copy) {
-  LPVOID raw = nullptr;
-  if (FAILED(MAPIAllocateBuffer(std::max<ULONG>(size, 1), &raw)) || !raw) return E_OUTOFMEMORY;
-  if (size) std::memcpy(raw, bytes, size);
-  copy->reset(static_cast<T*>(raw));
-  return S_OK;
 }
 
 std::size_t WideLength(const WCHAR* text) {
@@ -45,11 +34,8 @@ HRESULT OpenIdentity(LPMAPISESSION session, ComPtr<IMAPIProp>* identity) {
   if (FAILED(hr)) return EdkLogError(hr);
 
   ULONG objectType = 0;
-  hr = session->OpenEntry(cbEntryId, entryId.get(), &IID_IMAPIProp,
-                          MAPI_BEST_ACCESS | MAPI_NO_CACHE, &objectType, Out(*identity));
-  if (hr == MAPI_E_UNKNOWN_FLAGS)
-    hr = session->OpenEntry(cbEntryId, entryId.get(), &IID_IMAPIProp, MAPI_BEST_ACCESS, &objectType,
-                            Out(*identity));
+  hr = OpenEntryBestAccess(session, cbEntryId, entryId.get(), &IID_IMAPIProp, &objectType,
+                           *identity);
   if (FAILED(hr)) {
     identity->reset();
     return EdkLogError(hr);
@@ -83,7 +69,7 @@ HRESULT GetOnePropText(LPMAPIPROP object, ULONG propTag, MapiBuffer<BYTE>* value
   if (!text || bytes > 0xFFFFFFFFu) return EdkLogError(E_FAIL);
 
   hr = CopyToMapiBuffer(text, static_cast<ULONG>(bytes), value);
-  if (FAILED(hr)) return EdkLogError(hr);
+  if (FAILED(hr) || !*value) return EdkLogError(E_OUTOFMEMORY);
   *size = static_cast<ULONG>(bytes);
   return S_OK;
 }
@@ -106,7 +92,7 @@ HRESULT GetIpmSubtreeId(LPMDB store, MapiBuffer<ENTRYID>* entryId, ULONG* size) 
     return EdkLogError(E_FAIL);
 
   hr = CopyToMapiBuffer(props->Value.bin.lpb, props->Value.bin.cb, entryId);
-  if (FAILED(hr)) return EdkLogError(hr);
+  if (FAILED(hr) || !*entryId) return EdkLogError(E_OUTOFMEMORY);
   *size = props->Value.bin.cb;
   return S_OK;
 }

@@ -19,6 +19,16 @@ const SPropValue* RowProp(const SRow& row, ULONG index, ULONG tag) {
   return PropWithTag(row.lpProps, row.cValues, index, tag);
 }
 
+const SPropValue* FindProp(const SPropValue* values, ULONG count, ULONG tag) {
+  for (ULONG i = 0; values != nullptr && i < count; ++i)
+    if (values[i].ulPropTag == tag) return &values[i];
+  return nullptr;
+}
+
+const SPropValue* FindProp(const SRow& row, ULONG tag) {
+  return FindProp(row.lpProps, row.cValues, tag);
+}
+
 std::optional<std::string_view> PropString8(const SPropValue* value, ULONG tag) {
   if (!Matches(value, tag, PT_STRING8)) return std::nullopt;
   if (value->Value.lpszA == nullptr) return std::string_view();

@@ -20,6 +20,10 @@ namespace mapi {
 const SPropValue* PropWithTag(const SPropValue* values, ULONG count, ULONG index, ULONG tag);
 // The same for a row.
 const SPropValue* RowProp(const SRow& row, ULONG index, ULONG tag);
+// The first of `count` values whose tag is `tag`, wherever it stands; null
+// when there is none (or no array).
+const SPropValue* FindProp(const SPropValue* values, ULONG count, ULONG tag);
+const SPropValue* FindProp(const SRow& row, ULONG tag);
 
 // Each accessor answers only for a value of its own property type whose tag
 // is `tag`; anything else (absent, error type, other type) is nullopt.

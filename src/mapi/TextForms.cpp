@@ -22,6 +22,12 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string AsciiUpper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = AsciiUpper(c);
+  return upper;
+}
+
 std::string Hex8(HRESULT hr) {
   char text[16];
   std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(hr));

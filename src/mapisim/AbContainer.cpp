@@ -2,6 +2,7 @@
 #include "AddressBook.h"
 #include "Allocator.h"
 #include "Table.h"
+#include "TextUtil.h"
 
 namespace mapisim {
 namespace {
@@ -42,9 +43,7 @@ HRESULT AbContainer::GetProps(LPSPropTagArray lpPropTagArray, ULONG ulFlags, ULO
   if (lppPropArray) *lppPropArray = nullptr;
   if (auto hr = Fault("IMAPIProp::GetProps", kind_, ulFlags)) return *hr;
   return Guarded(kComponentDirectory, [&]() -> HRESULT {
-    OwnedRow row = ContainerProps(id_, 0);
-    // PR_DEPTH belongs to the hierarchy row, not to the container.
-    std::erase_if(row, [](const OwnedProp& p) { return p.tag == PR_DEPTH; });
+    const OwnedRow row = ContainerProps(id_);
     const std::vector<PropCell> props = Views(row);
     return AnswerGetProps(props, lpPropTagArray, ulFlags, lpcValues, lppPropArray);
   });
@@ -89,8 +88,8 @@ HRESULT AbContainer::OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID lpIn
                                ULONG ulFlags, ULONG* lpulObjType, LPUNKNOWN* lppUnk) {
   if (lppUnk) *lppUnk = nullptr;
   if (lpulObjType) *lpulObjType = 0;
-  if (auto hr = Fault("IABContainer::OpenEntry", AbKindOf(session_, cbEntryID, lpEntryID), ulFlags))
-    return *hr;
+  auto kind = [&] { return AbKindOf(session_, cbEntryID, lpEntryID); };
+  if (auto hr = Fault("IABContainer::OpenEntry", kind, ulFlags)) return *hr;
   return Guarded(kComponentDirectory, [&]() -> HRESULT {
     if (!lppUnk) return MAPI_E_INVALID_PARAMETER;
     if (!lpEntryID || cbEntryID == 0)
@@ -106,12 +105,15 @@ HRESULT AbContainer::OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID lpIn
 HRESULT AbContainer::ResolveNames(LPSPropTagArray lpPropTagArray, ULONG ulFlags,
                                   LPADRLIST lpAdrList, LPFlagList lpFlagList) {
   // The fault's match is the display name of the first entry still to resolve.
-  std::string firstName;
-  if (lpAdrList && lpFlagList && lpAdrList->cEntries <= kMaxCallerCount &&
-      lpFlagList->cFlags == lpAdrList->cEntries)
-    for (ULONG i = 0; i < lpAdrList->cEntries; ++i)
-      if (lpFlagList->ulFlag[i] == MAPI_UNRESOLVED && EntryName(lpAdrList->aEntries[i], &firstName))
-        break;
+  auto firstName = [&] {
+    std::string name;
+    if (lpAdrList && lpFlagList && lpAdrList->cEntries <= kMaxCallerCount &&
+        lpFlagList->cFlags == lpAdrList->cEntries)
+      for (ULONG i = 0; i < lpAdrList->cEntries; ++i)
+        if (lpFlagList->ulFlag[i] == MAPI_UNRESOLVED && EntryName(lpAdrList->aEntries[i], &name))
+          break;
+    return name;
+  };
   if (auto hr = Fault("IABContainer::ResolveNames", firstName, ulFlags)) return *hr;
   return Guarded(kComponentDirectory, [&]() -> HRESULT {
     if (id_ != AbContainerId::Gal)
@@ -134,12 +136,14 @@ HRESULT AbContainer::ResolveNames(LPSPropTagArray lpPropTagArray, ULONG ulFlags,
       std::vector<orgdb::GalEntry> matches;
       if (ulFlags & EMS_AB_ADDRESS_LOOKUP) {
         // An exact address of the form EX:<legacy DN>.
-        if (name.size() > 3 && EqualNoCase(name.substr(0, 3), "EX:"))
+        if (name.size() > 3 && platform::detail::EqualsNoCase(name.substr(0, 3), "EX:"))
           matches = session_->db->FindGalEntriesByAddress(name.substr(3));
       } else {
         if (everyone.empty()) everyone = session_->db->GalEntries();
         for (const auto& e : everyone)
-          if (EqualNoCase(e.displayName, name) || EqualNoCase(e.alias, name)) matches.push_back(e);
+          if (platform::detail::EqualsNoCase(e.displayName, name) ||
+              platform::detail::EqualsNoCase(e.alias, name))
+            matches.push_back(e);
       }
       if (matches.size() > 1) {
         lpFlagList->ulFlag[i] = MAPI_AMBIGUOUS;

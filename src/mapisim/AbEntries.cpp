@@ -5,7 +5,6 @@
 namespace mapisim {
 namespace {
 
-constexpr std::int32_t DT_MAILUSER = 0x00000000;
 constexpr std::int32_t DT_GLOBAL = 0x00020000;
 constexpr std::int32_t DT_CONTAINER = 0x00000100;
 
@@ -43,13 +42,12 @@ const ContainerInfo& ContainerById(AbContainerId id) {
   return kContainers[0];
 }
 
-OwnedRow ContainerProps(AbContainerId id, std::int32_t depth) {
+OwnedRow ContainerProps(AbContainerId id) {
   const ContainerInfo& info = ContainerById(id);
   OwnedRow row;
   row.emplace_back(BinaryCell(PR_ENTRYID, ContainerEntryId(id)));
   row.emplace_back(TextCell(PR_DISPLAY_NAME, info.displayName));
   row.emplace_back(LongCell(PR_OBJECT_TYPE, MAPI_ABCONT));
-  row.emplace_back(LongCell(PR_DEPTH, depth));
   switch (id) {
     case AbContainerId::Gal:
       row.emplace_back(BinaryCell(PR_AB_PROVIDER_ID, AsBytes(MUIDEMSAB, 16)));
@@ -73,8 +71,12 @@ OwnedRow ContainerProps(AbContainerId id, std::int32_t depth) {
 }
 
 std::vector<OwnedRow> RootHierarchyRows() {
-  return {ContainerProps(AbContainerId::AllLists, 0), ContainerProps(AbContainerId::Gal, 0),
-          ContainerProps(AbContainerId::Contacts, 0)};
+  std::vector<OwnedRow> rows;
+  for (AbContainerId id : {AbContainerId::AllLists, AbContainerId::Gal, AbContainerId::Contacts}) {
+    rows.push_back(ContainerProps(id));
+    rows.back().emplace_back(LongCell(PR_DEPTH, 0));  // all directly below the root
+  }
+  return rows;
 }
 
 std::vector<OwnedRow> GalContentsRows(const Db& db) {
@@ -86,7 +88,7 @@ std::vector<OwnedRow> GalContentsRows(const Db& db) {
     row.emplace_back(TextCell(PR_ADDRTYPE, "EX"));
     row.emplace_back(TextCell(PR_EMAIL_ADDRESS, e.address));
     row.emplace_back(LongCell(PR_OBJECT_TYPE, MAPI_MAILUSER));
-    row.emplace_back(LongCell(PR_DISPLAY_TYPE, DT_MAILUSER));
+    row.emplace_back(LongCell(PR_DISPLAY_TYPE, kDisplayTypeMailUser));
     row.emplace_back(BoolCell(PR_SEND_RICH_INFO, e.richInfo));
     if (!e.homeMdb.empty()) row.emplace_back(TextCell(PR_EMS_AB_HOME_MDB, e.homeMdb));
     rows.push_back(std::move(row));
@@ -104,7 +106,7 @@ std::optional<MailUserData> MailUserOf(const SessionPtr& session, const EntryId&
   return std::nullopt;
 }
 
-std::string MailUserKind(const SessionPtr& session, const std::string& entryId) {
+std::string MailUserKind(const SessionPtr& session, std::string_view entryId) {
   return entryId == session->identity.entryId ? "identity" : "mailuser";
 }
 
@@ -117,7 +119,9 @@ std::string AbKindOf(const SessionPtr& session, ULONG cbEntryID, LPENTRYID lpEnt
       return ContainerById(static_cast<AbContainerId>(id->a)).kind;
     case EntryKind::MailUser:
     case EntryKind::MailboxUser:
-      return MailUserKind(session, EncodeEntryId(*id));
+      // Decoding accepts exactly the encoded form, so the bytes compare as they are.
+      return MailUserKind(session,
+                          std::string_view(reinterpret_cast<const char*>(lpEntryID), cbEntryID));
     case EntryKind::Folder:
       return id->b == 0 ? "root" : "folder";
     default:

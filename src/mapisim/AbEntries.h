@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "EntryIds.h"
@@ -18,8 +19,9 @@ struct ContainerInfo {
 
 const ContainerInfo& ContainerById(AbContainerId id);
 
-// The container's own properties (GetProps and its hierarchy-table row).
-OwnedRow ContainerProps(AbContainerId id, std::int32_t depth);
+// The container's own properties (GetProps; its hierarchy-table row adds
+// PR_DEPTH).
+OwnedRow ContainerProps(AbContainerId id);
 
 // Rows of the root container's hierarchy table.
 std::vector<OwnedRow> RootHierarchyRows();
@@ -31,6 +33,6 @@ std::vector<OwnedRow> GalContentsRows(const Db& db);
 std::optional<MailUserData> MailUserOf(const SessionPtr& session, const EntryId& id);
 
 // "identity" for the session's own user, else "mailuser".
-std::string MailUserKind(const SessionPtr& session, const std::string& entryId);
+std::string MailUserKind(const SessionPtr& session, std::string_view entryId);
 
 }  // namespace mapisim

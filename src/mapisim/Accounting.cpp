@@ -61,6 +61,10 @@ TabrixSimAccounting CurrentAccounting() {
   return a;
 }
 
+namespace {
+
+// The line appended to <root>/mapisim/accounting.jsonl when the library is
+// unloaded.
 std::string AccountingLine(const TabrixSimAccounting& c, long pid, const std::string& program) {
   return "{\"pid\":" + std::to_string(pid) + ",\"program\":" + JsonText(program) +
          ",\"liveObjects\":" + std::to_string(c.liveObjects) +
@@ -70,20 +74,7 @@ std::string AccountingLine(const TabrixSimAccounting& c, long pid, const std::st
          ",\"profiles\":" + std::to_string(c.profiles) + "}\n";
 }
 
-namespace {
-struct UnloadHook {
-  ~UnloadHook() {
-    WriteAccountingAtUnload();
-    ShutdownFaults();
-    ShutdownState();
-  }
-};
-}  // namespace
-
-void EnsureUnloadHook() {
-  static UnloadHook hook;
-}
-
+// Appends the line for this process now, if the machine root exists.
 void WriteAccountingAtUnload() {
   const std::string root = platform::MachineRoot();
   struct stat st {};
@@ -100,6 +91,20 @@ void WriteAccountingAtUnload() {
   // same time do not interleave.
   [[maybe_unused]] ssize_t n = ::write(fd, line.data(), line.size());
   ::close(fd);
+}
+
+struct UnloadHook {
+  ~UnloadHook() {
+    WriteAccountingAtUnload();
+    ShutdownFaults();
+    ShutdownState();
+  }
+};
+
+}  // namespace
+
+void EnsureUnloadHook() {
+  static UnloadHook hook;
 }
 
 }  // namespace mapisim

@@ -17,13 +17,6 @@ void CountSessionClosed();
 
 TabrixSimAccounting CurrentAccounting();
 
-// The line appended to <root>/mapisim/accounting.jsonl when the library is
-// unloaded.
-std::string AccountingLine(const TabrixSimAccounting& counts, long pid, const std::string& program);
-
-// Appends the line for this process now, if the machine root exists.
-void WriteAccountingAtUnload();
-
 // Every exported function calls this first. On the first call it creates
 // the object whose destruction, when the library is unloaded (FreeLibrary
 // or process exit), appends the accounting line and frees the library's

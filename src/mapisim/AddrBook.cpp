@@ -22,8 +22,8 @@ HRESULT AddrBook::OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID lpInter
                             ULONG* lpulObjType, LPUNKNOWN* lppUnk) {
   if (lppUnk) *lppUnk = nullptr;
   if (lpulObjType) *lpulObjType = 0;
-  if (auto hr = Fault("IAddrBook::OpenEntry", AbKindOf(session_, cbEntryID, lpEntryID), ulFlags))
-    return *hr;
+  auto kind = [&] { return AbKindOf(session_, cbEntryID, lpEntryID); };
+  if (auto hr = Fault("IAddrBook::OpenEntry", kind, ulFlags)) return *hr;
   return Guarded(kComponentDirectory, [&]() -> HRESULT {
     if (!lppUnk) return MAPI_E_INVALID_PARAMETER;
     std::string error;

@@ -107,6 +107,12 @@ ULONG FreeBuffer(LPVOID lpBuffer) {
   return S_OK;
 }
 
+void FreeRowSet(LPSRowSet rows) {
+  if (!rows) return;
+  for (ULONG i = 0; i < rows->cRows; ++i) FreeBuffer(rows->aRow[i].lpProps);
+  FreeBuffer(rows);
+}
+
 std::uint32_t OutstandingBuffers() {
   return g_outstanding.load(std::memory_order_relaxed);
 }

@@ -22,6 +22,9 @@ SCODE AllocateMore(ULONG cbSize, LPVOID lpObject, LPVOID* lppBuffer);
 // block, or a pointer this allocator did not hand out as a root, is refused
 // with MAPI_E_INVALID_PARAMETER and nothing is freed.
 ULONG FreeBuffer(LPVOID lpBuffer);
+// Frees the property array of each of the set's cRows rows, then the set.
+// Null is harmless.
+void FreeRowSet(LPSRowSet rows);
 
 // Arena bytes that one child of cb bytes takes.
 std::size_t RoundedChildSize(std::size_t cb);

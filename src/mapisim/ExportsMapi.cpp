@@ -12,8 +12,8 @@
 #include "Faults.h"
 #include "Logon.h"
 #include "ProfAdmin.h"
-#include "PropValues.h"
 #include "SimState.h"
+#include "TextUtil.h"
 
 using namespace mapisim;
 
@@ -122,7 +122,8 @@ MAPISIM_EXPORT BOOL FGetComponentPath(LPSTR szComponent, LPSTR, LPSTR szDllPath,
                                       DWORD cchBufferSize, BOOL) {
   EnsureUnloadHook();
   if (auto hit = CheckFault("FGetComponentPath", szComponent ? szComponent : "", 0)) return FALSE;
-  if (!szComponent || !EqualNoCase(szComponent, kMapiComponent) || !szDllPath) return FALSE;
+  if (!szComponent || !platform::detail::EqualsNoCase(szComponent, kMapiComponent) || !szDllPath)
+    return FALSE;
   const std::string path = OwnPath();
   if (path.empty() || path.size() + 1 > cchBufferSize) return FALSE;
   std::memcpy(szDllPath, path.c_str(), path.size() + 1);

@@ -49,9 +49,7 @@ MAPISIM_EXPORT ULONG MAPIFreeBuffer(LPVOID lpBuffer) {
 //   Null is harmless. Not subject to faults (it cannot report one).
 MAPISIM_EXPORT void FreeProws(LPSRowSet lpRows) {
   EnsureUnloadHook();
-  if (!lpRows) return;
-  for (ULONG i = 0; i < lpRows->cRows; ++i) FreeBuffer(lpRows->aRow[i].lpProps);
-  FreeBuffer(lpRows);
+  FreeRowSet(lpRows);
 }
 
 // FreePadrlist(lpAdrList in)

@@ -1,5 +1,6 @@
 // Exported MAPI utility functions over tables and properties.
 #include <cstdio>
+#include <string>
 
 #include "Accounting.h"
 #include "Allocator.h"
@@ -26,7 +27,7 @@ MAPISIM_EXPORT HRESULT HrQueryAllRows(LPMAPITABLE lpTable, LPSPropTagArray lpPro
   EnsureUnloadHook();
   if (lppRows) *lppRows = nullptr;
   auto* ours = dynamic_cast<Table*>(lpTable);
-  if (auto hit = CheckFault("HrQueryAllRows", ours ? ours->Kind() : std::string(), 0))
+  if (auto hit = CheckFault("HrQueryAllRows", ours ? std::string_view(ours->Kind()) : "", 0))
     return hit->hr;
   if (!lpTable || !lppRows || crowsMax < 0) return MAPI_E_INVALID_PARAMETER;
   HRESULT hr = S_OK;
@@ -40,8 +41,7 @@ MAPISIM_EXPORT HRESULT HrQueryAllRows(LPMAPITABLE lpTable, LPSPropTagArray lpPro
   hr = lpTable->QueryRows(ask, 0, &rows);
   if (FAILED(hr)) return hr;
   if (crowsMax > 0 && rows && rows->cRows > static_cast<ULONG>(crowsMax)) {
-    for (ULONG i = 0; i < rows->cRows; ++i) FreeBuffer(rows->aRow[i].lpProps);
-    FreeBuffer(rows);
+    FreeRowSet(rows);
     return MAPI_E_TABLE_TOO_BIG;
   }
   *lppRows = rows;
@@ -57,8 +57,11 @@ MAPISIM_EXPORT HRESULT HrQueryAllRows(LPMAPITABLE lpTable, LPSPropTagArray lpPro
 MAPISIM_EXPORT HRESULT HrGetOneProp(LPMAPIPROP lpMapiProp, ULONG ulPropTag, LPSPropValue* lppProp) {
   EnsureUnloadHook();
   if (lppProp) *lppProp = nullptr;
-  char tagText[9];
-  std::snprintf(tagText, sizeof tagText, "%08X", ulPropTag);
+  auto tagText = [ulPropTag] {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", ulPropTag);
+    return std::string(text);
+  };
   if (auto hit = CheckFault("HrGetOneProp", tagText, 0)) return hit->hr;
   if (!lpMapiProp || !lppProp) return MAPI_E_INVALID_PARAMETER;
   SizedSPropTagArray<1> tags{1, {ulPropTag}};

@@ -4,8 +4,6 @@
 #include <mutex>
 #include <sstream>
 
-#include "PropValues.h"
-
 namespace mapisim {
 namespace {
 
@@ -62,21 +60,19 @@ void InstallFaults(const std::string& source, std::vector<orgdb::Fault> faults) 
   r.any.store(!r.faults.empty());
 }
 
-std::optional<FaultHit> CheckFault(std::string_view call, const std::string_view* match,
-                                   ULONG flags) {
+std::optional<FaultHit> CheckFault(std::string_view call, const MatchText* match, ULONG flags) {
   Registry& r = TheRegistry();
   if (!r.any.load(std::memory_order_relaxed)) return std::nullopt;
   std::lock_guard lock(r.mutex);
   std::optional<FaultHit> hit;
-  for (auto& a : r.faults) {
-    const orgdb::Fault& f = a.fault;
-    if (f.call != call) continue;
-    if (f.match && (!match || !EqualNoCase(*f.match, *match))) continue;
-    if (f.flags && (flags & *f.flags) != *f.flags) continue;
-    ++a.seen;
-    if (f.nth && a.seen != *f.nth) continue;
-    if (!hit) hit = FaultHit{f.hr, f.message, f.component};
-  }
+  std::optional<std::string> matchText;  // made at most once per call
+  const orgdb::FaultMatchText text = [&]() -> std::string_view {
+    if (!matchText) matchText = (*match)();
+    return *matchText;
+  };
+  for (auto& a : r.faults)
+    if (orgdb::FaultFits(a.fault, call, match ? &text : nullptr, flags, a.seen) && !hit)
+      hit = FaultHit{a.fault.hr, a.fault.message, a.fault.component};
   return hit;
 }
 

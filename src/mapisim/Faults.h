@@ -61,6 +61,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "MAPIDefs.h"
@@ -80,13 +81,35 @@ void ShutdownFaults();
 // Puts a fault set read from the database at `source` in force.
 void InstallFaults(const std::string& source, std::vector<orgdb::Fault> faults);
 
+// A call's match argument, worked out only when a fault in force for that
+// call compares one: most calls meet no fault, and some match texts cost a
+// decode. Refers to a callable returning std::string that outlives it.
+class MatchText {
+ public:
+  // Implicit, so that a lambda goes where the match argument goes.
+  template <class F, std::enable_if_t<std::is_invocable_r_v<std::string, const F&>, int> = 0>
+  MatchText(const F& make) : make_(&Make<F>), callable_(&make) {}
+  std::string operator()() const { return make_(callable_); }
+
+ private:
+  template <class F>
+  static std::string Make(const void* callable) {
+    return (*static_cast<const F*>(callable))();
+  }
+  std::string (*make_)(const void*);
+  const void* callable_;
+};
+
 // The fault that a call must answer with, if any. `match` is null for calls
 // without a match argument.
-std::optional<FaultHit> CheckFault(std::string_view call, const std::string_view* match,
-                                   ULONG flags);
+std::optional<FaultHit> CheckFault(std::string_view call, const MatchText* match, ULONG flags);
+inline std::optional<FaultHit> CheckFault(std::string_view call, MatchText match, ULONG flags) {
+  return CheckFault(call, &match, flags);
+}
 inline std::optional<FaultHit> CheckFault(std::string_view call, std::string_view match,
                                           ULONG flags) {
-  return CheckFault(call, &match, flags);
+  auto text = [match] { return std::string(match); };
+  return CheckFault(call, text, flags);
 }
 inline std::optional<FaultHit> CheckFaultNoMatch(std::string_view call, ULONG flags) {
   return CheckFault(call, nullptr, flags);

@@ -13,21 +13,25 @@ constexpr ULONG kContentsFlags = MAPI_ASSOCIATED | MAPI_DEFERRED_ERRORS | MAPI_U
 constexpr std::int32_t FOLDER_ROOT = 0;
 constexpr std::int32_t FOLDER_GENERIC = 1;
 
+// A folder's properties in GetProps order; texts view `entryId` and `f`.
+std::vector<PropCell> FolderProps(std::string_view entryId, const orgdb::Folder& f) {
+  return {BinaryCell(PR_ENTRYID, entryId),
+          LongCell(PR_OBJECT_TYPE, MAPI_FOLDER),
+          TextCell(PR_DISPLAY_NAME, f.displayName),
+          BoolCell(PR_SUBFOLDERS, f.subfolders),
+          LongCell(PR_CONTENT_COUNT, f.contentCount),
+          LongCell(PR_MESSAGE_SIZE, static_cast<std::int32_t>(f.messageSize & 0xFFFFFFFF)),
+          I8Cell(PR_MESSAGE_SIZE_EXTENDED, static_cast<std::int64_t>(f.messageSize)),
+          TextCell(PR_URL_NAME, f.urlName),
+          LongCell(PR_FOLDER_TYPE, FOLDER_GENERIC)};
+}
+
 // One hierarchy row: what the details window and the tree walk read.
 OwnedRow FolderRow(std::int64_t mailboxId, const orgdb::Folder& f, std::int32_t depth) {
-  std::string entryId = FolderEntryId(mailboxId, f.id);
+  const std::string entryId = FolderEntryId(mailboxId, f.id);
   OwnedRow row;
-  row.emplace_back(BinaryCell(PR_ENTRYID, entryId));
-  row.emplace_back(TextCell(PR_DISPLAY_NAME, f.displayName));
-  row.emplace_back(BoolCell(PR_SUBFOLDERS, f.subfolders));
-  row.emplace_back(LongCell(PR_CONTENT_COUNT, f.contentCount));
-  row.emplace_back(
-      LongCell(PR_MESSAGE_SIZE, static_cast<std::int32_t>(f.messageSize & 0xFFFFFFFF)));
-  row.emplace_back(I8Cell(PR_MESSAGE_SIZE_EXTENDED, static_cast<std::int64_t>(f.messageSize)));
-  row.emplace_back(TextCell(PR_URL_NAME, f.urlName));
-  row.emplace_back(LongCell(PR_FOLDER_TYPE, FOLDER_GENERIC));
+  for (const PropCell& cell : FolderProps(entryId, f)) row.emplace_back(cell);
   row.emplace_back(LongCell(PR_DEPTH, depth));
-  row.emplace_back(LongCell(PR_OBJECT_TYPE, MAPI_FOLDER));
   return row;
 }
 
@@ -46,14 +50,6 @@ bool IsFolderInterface(LPCIID iid) {
 }
 
 }  // namespace
-
-std::string ServerProblem(const Db& db, std::int64_t serverId) {
-  auto server = db->ServerById(serverId);
-  if (!server) return "The Microsoft Exchange Server computer is not known to this organisation.";
-  if (!server->reachable)
-    return "The Microsoft Exchange Server computer " + server->name + " is not available.";
-  return {};
-}
 
 std::string FolderKindOf(ULONG cbEntryID, LPENTRYID lpEntryID) {
   if (!lpEntryID || cbEntryID == 0) return "root";
@@ -121,29 +117,17 @@ HRESULT Folder::GetProps(LPSPropTagArray lpPropTagArray, ULONG ulFlags, ULONG* l
   if (lppPropArray) *lppPropArray = nullptr;
   if (auto hr = Fault("IMAPIProp::GetProps", kind_, ulFlags)) return *hr;
   return Guarded(kComponentStore, [&]() -> HRESULT {
-    std::vector<PropCell> props = {BinaryCell(PR_ENTRYID, entryId_),
-                                   LongCell(PR_OBJECT_TYPE, MAPI_FOLDER)};
-    if (folder_) {
-      const orgdb::Folder& f = *folder_;
-      props.push_back(TextCell(PR_DISPLAY_NAME, f.displayName));
-      props.push_back(BoolCell(PR_SUBFOLDERS, f.subfolders));
-      props.push_back(LongCell(PR_CONTENT_COUNT, f.contentCount));
-      props.push_back(
-          LongCell(PR_MESSAGE_SIZE, static_cast<std::int32_t>(f.messageSize & 0xFFFFFFFF)));
-      props.push_back(I8Cell(PR_MESSAGE_SIZE_EXTENDED, static_cast<std::int64_t>(f.messageSize)));
-      props.push_back(TextCell(PR_URL_NAME, f.urlName));
-      props.push_back(LongCell(PR_FOLDER_TYPE, FOLDER_GENERIC));
-    } else {
-      const bool hasTop = store_->mailboxId != 0 && store_->db->TopFolder(store_->mailboxId);
-      props.push_back(TextCell(PR_DISPLAY_NAME, ""));
-      props.push_back(BoolCell(PR_SUBFOLDERS, hasTop));
-      props.push_back(LongCell(PR_CONTENT_COUNT, 0));
-      props.push_back(LongCell(PR_MESSAGE_SIZE, 0));
-      props.push_back(I8Cell(PR_MESSAGE_SIZE_EXTENDED, 0));
-      props.push_back(LongCell(PR_FOLDER_TYPE, FOLDER_ROOT));
-      if (auto server = store_->db->ServerById(store_->serverId))
-        props.push_back(I8Cell(PR_REPLICA_VERSION, static_cast<std::int64_t>(server->version)));
-    }
+    if (folder_)
+      return AnswerGetProps(FolderProps(entryId_, *folder_), lpPropTagArray, ulFlags, lpcValues,
+                            lppPropArray);
+    const bool hasTop = store_->mailboxId != 0 && store_->db->TopFolder(store_->mailboxId);
+    std::vector<PropCell> props = {
+        BinaryCell(PR_ENTRYID, entryId_),    LongCell(PR_OBJECT_TYPE, MAPI_FOLDER),
+        TextCell(PR_DISPLAY_NAME, ""),       BoolCell(PR_SUBFOLDERS, hasTop),
+        LongCell(PR_CONTENT_COUNT, 0),       LongCell(PR_MESSAGE_SIZE, 0),
+        I8Cell(PR_MESSAGE_SIZE_EXTENDED, 0), LongCell(PR_FOLDER_TYPE, FOLDER_ROOT)};
+    if (auto server = store_->db->ServerById(store_->serverId))
+      props.push_back(I8Cell(PR_REPLICA_VERSION, static_cast<std::int64_t>(server->version)));
     return AnswerGetProps(props, lpPropTagArray, ulFlags, lpcValues, lppPropArray);
   });
 }
@@ -190,10 +174,7 @@ HRESULT Folder::GetContentsTable(ULONG ulFlags, LPMAPITABLE* lppTable) {
       source = MakeContentsSource(store_->db, folder_->id);
     } else {
       // The root holds no messages, and no folder holds associated items.
-      source = std::make_unique<FixedSource>(
-          std::vector<OwnedRow>{},
-          std::vector<ULONG>{PR_ENTRYID, PR_HASATTACH, PR_SUBJECT, PR_MESSAGE_SIZE,
-                             PR_MESSAGE_DELIVERY_TIME, PR_CLIENT_SUBMIT_TIME});
+      source = std::make_unique<FixedSource>(std::vector<OwnedRow>{}, ContentsColumns());
     }
     *lppTable = Table::Create("contents", kComponentStore, std::move(source));
     return S_OK;
@@ -204,8 +185,8 @@ HRESULT Folder::OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID lpInterfa
                           ULONG* lpulObjType, LPUNKNOWN* lppUnk) {
   if (lppUnk) *lppUnk = nullptr;
   if (lpulObjType) *lpulObjType = 0;
-  if (auto hr = Fault("IMAPIFolder::OpenEntry", FolderKindOf(cbEntryID, lpEntryID), ulFlags))
-    return *hr;
+  auto kind = [&] { return FolderKindOf(cbEntryID, lpEntryID); };
+  if (auto hr = Fault("IMAPIFolder::OpenEntry", kind, ulFlags)) return *hr;
   return Guarded(kComponentStore, [&]() -> HRESULT {
     if (!lppUnk) return MAPI_E_INVALID_PARAMETER;
     if (!lpEntryID || cbEntryID == 0)

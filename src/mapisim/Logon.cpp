@@ -13,9 +13,7 @@ namespace {
 // The profile that the name and flags designate, or the failure code.
 HRESULT ChooseLogonProfile(const char* profileName, ULONG flags, std::string* chosen) {
   if (profileName && *profileName) {
-    bool exists = false;
-    if (!ValidProfileName(profileName) || FAILED(ProfileExists(profileName, &exists)) || !exists)
-      return MAPI_E_LOGON_FAILED;
+    if (!ProfileIsThere(profileName)) return MAPI_E_LOGON_FAILED;
     *chosen = profileName;
     return S_OK;
   }

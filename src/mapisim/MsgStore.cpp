@@ -64,8 +64,8 @@ HRESULT MsgStore::OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID lpInter
                             ULONG* lpulObjType, LPUNKNOWN* lppUnk) {
   if (lppUnk) *lppUnk = nullptr;
   if (lpulObjType) *lpulObjType = 0;
-  if (auto hr = Fault("IMsgStore::OpenEntry", FolderKindOf(cbEntryID, lpEntryID), ulFlags))
-    return *hr;
+  auto kind = [&] { return FolderKindOf(cbEntryID, lpEntryID); };
+  if (auto hr = Fault("IMsgStore::OpenEntry", kind, ulFlags)) return *hr;
   return Guarded(kComponentStore, [&]() -> HRESULT {
     if (!lppUnk) return MAPI_E_INVALID_PARAMETER;
     if (loggedOff_) return LoggedOff();

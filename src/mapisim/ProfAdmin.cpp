@@ -3,6 +3,7 @@
 #include "ProfileStore.h"
 #include "ServiceAdmin.h"
 #include "Table.h"
+#include "TextUtil.h"
 
 namespace mapisim {
 namespace {
@@ -37,7 +38,8 @@ HRESULT ProfAdmin::GetProfileTable(ULONG ulFlags, LPMAPITABLE* lppTable) {
     for (const auto& n : names) {
       OwnedRow row;
       row.emplace_back(TextCell(PR_DISPLAY_NAME, n));
-      row.emplace_back(BoolCell(PR_DEFAULT_PROFILE, def && EqualNoCase(*def, n)));
+      row.emplace_back(
+          BoolCell(PR_DEFAULT_PROFILE, def && platform::detail::EqualsNoCase(*def, n)));
       rows.push_back(std::move(row));
     }
     *lppTable = Table::Create(
@@ -88,9 +90,7 @@ HRESULT ProfAdmin::AdminServices(LPSTR lpszProfileName, LPSTR, ULONG_PTR, ULONG 
     return *hr;
   return Guarded(kComponentMapi, [&]() -> HRESULT {
     if (!lppServiceAdmin) return MAPI_E_INVALID_PARAMETER;
-    bool exists = false;
-    if (ValidProfileName(lpszProfileName)) ProfileExists(lpszProfileName, &exists);
-    if (!exists) return Unknown(lpszProfileName);
+    if (!ProfileIsThere(lpszProfileName)) return Unknown(lpszProfileName);
     *lppServiceAdmin = new ServiceAdmin(lpszProfileName);
     return S_OK;
   });
@@ -100,11 +100,7 @@ HRESULT ProfAdmin::SetDefaultProfile(LPSTR lpszProfileName, ULONG ulFlags) {
   if (auto hr = Fault("IProfAdmin::SetDefaultProfile", NameOrEmpty(lpszProfileName), ulFlags))
     return *hr;
   return Guarded(kComponentMapi, [&]() -> HRESULT {
-    if (lpszProfileName) {
-      bool exists = false;
-      if (ValidProfileName(lpszProfileName)) ProfileExists(lpszProfileName, &exists);
-      if (!exists) return Unknown(lpszProfileName);
-    }
+    if (lpszProfileName && !ProfileIsThere(lpszProfileName)) return Unknown(lpszProfileName);
     HRESULT hr = SetDefaultProfileName(lpszProfileName);
     if (FAILED(hr)) return Fail(hr, "The default profile cannot be written.", kComponentMapi);
     return S_OK;

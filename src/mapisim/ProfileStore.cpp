@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <random>
 
-#include "PropValues.h"
+#include "ComPtr.h"
+#include "TextUtil.h"
+#include "UniqueHKey.h"
 #include "Win32.h"
 
 namespace mapisim {
@@ -13,20 +15,7 @@ namespace {
 constexpr const char* kDefaultValue = "DefaultProfile";
 
 // An open registry key, closed on every path.
-class Key {
- public:
-  Key() = default;
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  ~Key() {
-    if (h_) RegCloseKey(h_);
-  }
-  HKEY* out() { return &h_; }
-  HKEY get() const { return h_; }
-
- private:
-  HKEY h_ = nullptr;
-};
+using Key = platform::UniqueHKey;
 
 HRESULT FromWin32(LONG err) {
   switch (err) {
@@ -47,12 +36,12 @@ std::string ProfilePath(const std::string& name) {
 }
 
 HRESULT OpenKey(const std::string& path, REGSAM access, Key* key) {
-  return FromWin32(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, access, key->out()));
+  return FromWin32(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, access, mapi::Out(*key)));
 }
 
 HRESULT CreateKey(const std::string& path, Key* key) {
   return FromWin32(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
-                                   REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key->out(),
+                                   REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, mapi::Out(*key),
                                    nullptr));
 }
 
@@ -74,15 +63,21 @@ HRESULT SubKeys(const std::string& path, std::vector<std::string>* names) {
 }
 
 std::optional<std::string> ReadText(HKEY key, const char* value) {
-  DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key, value, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  if (type != REG_SZ) return std::nullopt;
-  std::string text(size, '\0');
-  if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<LPBYTE>(text.data()), &size) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  text.resize(size);
+  // One call serves the usual short value; only a longer one takes a second
+  // call at its size.
+  char small[512];
+  DWORD type = 0, size = sizeof small;
+  LONG err = RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<LPBYTE>(small), &size);
+  std::string text;
+  if (err == ERROR_SUCCESS) {
+    text.assign(small, size);
+  } else if (err == ERROR_MORE_DATA && type == REG_SZ) {
+    text.resize(size);
+    err =
+        RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<LPBYTE>(text.data()), &size);
+    if (err == ERROR_SUCCESS) text.resize(size);
+  }
+  if (err != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
   while (!text.empty() && text.back() == '\0') text.pop_back();
   return text;
 }
@@ -146,6 +141,11 @@ HRESULT ProfileExists(const std::string& name, bool* exists) {
   return hr == MAPI_E_NOT_FOUND ? S_OK : (FAILED(hr) ? hr : S_OK);
 }
 
+bool ProfileIsThere(const char* name) {
+  bool exists = false;
+  return ValidProfileName(name) && SUCCEEDED(ProfileExists(name, &exists)) && exists;
+}
+
 HRESULT CreateProfileKey(const std::string& name) {
   bool exists = false;
   HRESULT hr = ProfileExists(name, &exists);
@@ -165,7 +165,8 @@ HRESULT DeleteProfileKey(const std::string& name) {
   if (FAILED(hr)) return hr;
   hr = FromWin32(RegDeleteKeyA(profiles.get(), name.c_str()));
   if (FAILED(hr)) return hr;
-  if (auto def = ReadText(profiles.get(), kDefaultValue); def && EqualNoCase(*def, name))
+  if (auto def = ReadText(profiles.get(), kDefaultValue);
+      def && platform::detail::EqualsNoCase(*def, name))
     RegDeleteValueA(profiles.get(), kDefaultValue);
   return S_OK;
 }

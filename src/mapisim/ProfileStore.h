@@ -41,6 +41,9 @@ bool ValidProfileName(const char* name);
 // profile or service that does not exist, MAPI_E_NO_ACCESS when the hive
 // cannot be written, MAPI_E_CALL_FAILED for any other registry failure.
 HRESULT ProfileExists(const std::string& name, bool* exists);
+// True when `name` is a valid profile name and that profile exists; a
+// registry failure counts as no such profile.
+bool ProfileIsThere(const char* name);
 // MAPI_E_NO_ACCESS when a profile of that name (any letter case) exists.
 HRESULT CreateProfileKey(const std::string& name);
 HRESULT DeleteProfileKey(const std::string& name);

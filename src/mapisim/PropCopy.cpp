@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "PropValues.h"
+
 namespace mapisim {
 namespace {
 
@@ -94,7 +96,8 @@ class Cursor {
 }  // namespace
 
 SCODE CountPropArray(int cValues, const SPropValue* props, ULONG* bytes) {
-  if (cValues <= 0 || !props || cValues > 0x10000) return MAPI_E_INVALID_PARAMETER;
+  if (cValues <= 0 || !props || static_cast<ULONG>(cValues) > kMaxCallerCount)
+    return MAPI_E_INVALID_PARAMETER;
   std::size_t total = Align8(static_cast<std::size_t>(cValues) * sizeof(SPropValue));
   for (int i = 0; i < cValues; ++i) {
     std::size_t extra = 0;

@@ -1,8 +1,10 @@
 #include "PropValues.h"
 
 #include <cstring>
+#include <optional>
 
 #include "Allocator.h"
+#include "TimeConversion.h"
 
 namespace mapisim {
 
@@ -35,6 +37,15 @@ std::string_view AsBytes(const BYTE* bytes, std::size_t size) {
   return size ? std::string_view(reinterpret_cast<const char*>(bytes), size) : std::string_view();
 }
 
+namespace {
+
+// An 8-bit text served as PT_UNICODE under its own identifier.
+Answer Widened(const PropCell& text) {
+  return Answer{PropCell{CHANGE_PROP_TYPE(text.tag, PT_UNICODE), 0, text.bytes}, true};
+}
+
+}  // namespace
+
 std::vector<PropCell> Views(const OwnedRow& row) {
   std::vector<PropCell> cells;
   cells.reserve(row.size());
@@ -54,12 +65,10 @@ Answer Lookup(std::span<const PropCell> row, ULONG wanted, bool unicodeForUnspec
     const PropCell& c = *sameId;
     if (c.IsError()) return Answer{c, false};
     if (type == PT_UNSPECIFIED) {
-      if (unicodeForUnspecified && c.Type() == PT_STRING8)
-        return Answer{PropCell{CHANGE_PROP_TYPE(c.tag, PT_UNICODE), 0, c.bytes}, true};
+      if (unicodeForUnspecified && c.Type() == PT_STRING8) return Widened(c);
       return Answer{c, false};
     }
-    if (type == PT_UNICODE && c.Type() == PT_STRING8)
-      return Answer{PropCell{wanted, 0, c.bytes}, true};
+    if (type == PT_UNICODE && c.Type() == PT_STRING8) return Widened(c);  // same tag as `wanted`
     // Another type of the same identifier (PT_LONG against PT_I8 and the
     // like): the caller asked for something this object does not hold.
     for (const auto& other : row)
@@ -80,23 +89,19 @@ Answer LookupWithHint(std::span<const PropCell> row, ULONG wanted, std::size_t* 
 
 namespace {
 
-// Bytes of the child block that a value needs, or 0 for none.
-std::size_t ChildBytes(const Answer& a) {
-  switch (a.cell.Type()) {
+// Bytes of the child block that a value needs (texts and binaries, even
+// an empty binary), or nullopt for a value without one.
+std::optional<std::size_t> ChildBytes(const PropCell& c) {
+  switch (c.Type()) {
     case PT_STRING8:
-      return a.cell.bytes.size() + 1;
+      return c.bytes.size() + 1;
     case PT_UNICODE:
-      return (a.cell.bytes.size() + 1) * sizeof(WCHAR);
+      return (c.bytes.size() + 1) * sizeof(WCHAR);
     case PT_BINARY:
-      return a.cell.bytes.size();
+      return c.bytes.size();
     default:
-      return 0;
+      return std::nullopt;
   }
-}
-
-bool HasChild(const Answer& a) {
-  const ULONG t = a.cell.Type();
-  return t == PT_STRING8 || t == PT_UNICODE || t == PT_BINARY;
 }
 
 }  // namespace
@@ -105,7 +110,7 @@ SCODE WritePropArray(std::span<const Answer> values, LPSPropValue* out) {
   *out = nullptr;
   std::size_t arena = 0;
   for (const auto& a : values)
-    if (HasChild(a)) arena += RoundedChildSize(ChildBytes(a));
+    if (auto bytes = ChildBytes(a.cell)) arena += RoundedChildSize(*bytes);
   const std::size_t n = values.empty() ? 1 : values.size();
   void* block = nullptr;
   SCODE sc = AllocateBuffer(static_cast<ULONG>(n * sizeof(SPropValue)), &block, arena);
@@ -128,12 +133,9 @@ SCODE WritePropArray(std::span<const Answer> values, LPSPropValue* out) {
       case PT_I8:
         v.Value.li = c.num;
         break;
-      case PT_SYSTIME: {
-        const auto bits = static_cast<std::uint64_t>(c.num);
-        v.Value.ft.dwLowDateTime = static_cast<DWORD>(bits & 0xFFFFFFFFu);
-        v.Value.ft.dwHighDateTime = static_cast<DWORD>(bits >> 32);
+      case PT_SYSTIME:
+        v.Value.ft = platform::detail::MakeFileTime(static_cast<std::uint64_t>(c.num));
         break;
-      }
       case PT_ERROR:
         v.Value.err = static_cast<SCODE>(c.num);
         break;
@@ -141,7 +143,7 @@ SCODE WritePropArray(std::span<const Answer> values, LPSPropValue* out) {
       case PT_UNICODE:
       case PT_BINARY: {
         void* child = nullptr;
-        sc = AllocateMore(static_cast<ULONG>(ChildBytes(values[i])), props, &child);
+        sc = AllocateMore(static_cast<ULONG>(*ChildBytes(c)), props, &child);
         if (FAILED(sc)) {
           FreeBuffer(props);
           return sc;
@@ -191,10 +193,7 @@ HRESULT AnswerGetProps(std::span<const PropCell> props, const SPropTagArray* tag
       answers.push_back(Lookup(props, tags->aulPropTag[i], unicode));
   } else {
     for (const auto& c : props) {
-      if (unicode && c.Type() == PT_STRING8)
-        answers.push_back(Answer{PropCell{CHANGE_PROP_TYPE(c.tag, PT_UNICODE), 0, c.bytes}, true});
-      else
-        answers.push_back(Answer{c, false});
+      answers.push_back(unicode && c.Type() == PT_STRING8 ? Widened(c) : Answer{c, false});
     }
   }
   bool anyError = false;
@@ -216,17 +215,6 @@ int CompareTextNoCase(std::string_view a, std::string_view b) {
   }
   if (a.size() == b.size()) return 0;
   return a.size() < b.size() ? -1 : 1;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && CompareTextNoCase(a, b) == 0;
-}
-
-const SPropValue* FindProp(const SPropValue* props, ULONG count, ULONG tag) {
-  if (!props) return nullptr;
-  for (ULONG i = 0; i < count; ++i)
-    if (props[i].ulPropTag == tag) return &props[i];
-  return nullptr;
 }
 
 bool TextOfValue(const SPropValue& value, std::string* text) {

@@ -81,12 +81,9 @@ constexpr ULONG kMaxCallerCount = 0x10000;
 // Tag arrays from callers: non-null, 1..kMaxCallerCount tags.
 bool ValidTagArray(const SPropTagArray* tags);
 
-// Case-insensitive comparison of 8-bit texts, folding ASCII letters only.
+// Case-insensitive order of 8-bit texts, folding ASCII letters to upper
+// case: '[' to '`' sort after the letters, unlike with a lower-case fold.
 int CompareTextNoCase(std::string_view a, std::string_view b);
-bool EqualNoCase(std::string_view a, std::string_view b);
-
-// The first value in an array whose tag is exactly `tag`, or null.
-const SPropValue* FindProp(const SPropValue* props, ULONG count, ULONG tag);
 
 // An 8-bit text from a caller's value of PT_STRING8 or PT_UNICODE (code
 // units above 0xFF become '?'); false for other types or a null pointer.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "TimeConversion.h"
+
 namespace mapisim {
 namespace {
 
@@ -27,8 +29,7 @@ HRESULT CopyValue(const SPropValue& v, OwnedProp* out) {
       return S_OK;
     case PT_SYSTIME:
       out->tag = v.ulPropTag;
-      out->num = static_cast<std::int64_t>(
-          (static_cast<std::uint64_t>(v.Value.ft.dwHighDateTime) << 32) | v.Value.ft.dwLowDateTime);
+      out->num = static_cast<std::int64_t>(platform::detail::FileTimeValue(v.Value.ft));
       return S_OK;
     case PT_STRING8:
     case PT_UNICODE: {
@@ -84,6 +85,15 @@ HRESULT Compile(const SRestriction* res, CompiledRestriction* out, int depth) {
     default:
       return MAPI_E_TOO_COMPLEX;
   }
+}
+
+// The row's value that a sort key on this identifier and type compares: the
+// first that is not an error, of any type for PT_UNSPECIFIED.
+const PropCell* KeyCell(std::span<const PropCell> row, ULONG id, ULONG type) {
+  for (const auto& c : row)
+    if (PROP_ID(c.tag) == id && !c.IsError() && (type == PT_UNSPECIFIED || c.Type() == type))
+      return &c;
+  return nullptr;
 }
 
 // The row's value that a restriction on this identifier and type compares.
@@ -172,18 +182,8 @@ int CompareRows(std::span<const PropCell> a, std::span<const PropCell> b,
     const ULONG id = PROP_ID(k.tag);
     // Texts are held 8-bit; a key on the wide form sorts the same texts.
     const ULONG type = PROP_TYPE(k.tag) == PT_UNICODE ? PT_STRING8 : PROP_TYPE(k.tag);
-    const PropCell* x = nullptr;
-    const PropCell* y = nullptr;
-    for (const auto& c : a)
-      if (PROP_ID(c.tag) == id && !c.IsError() && (type == PT_UNSPECIFIED || c.Type() == type)) {
-        x = &c;
-        break;
-      }
-    for (const auto& c : b)
-      if (PROP_ID(c.tag) == id && !c.IsError() && (type == PT_UNSPECIFIED || c.Type() == type)) {
-        y = &c;
-        break;
-      }
+    const PropCell* x = KeyCell(a, id, type);
+    const PropCell* y = KeyCell(b, id, type);
     int r;
     if (!x || !y)
       r = (x ? 1 : 0) - (y ? 1 : 0);

@@ -3,8 +3,10 @@
 #include <cstring>
 
 #include "ProfileStore.h"
+#include "SessionContext.h"
 #include "SimState.h"
 #include "Table.h"
+#include "TextUtil.h"
 
 namespace mapisim {
 namespace {
@@ -61,7 +63,7 @@ HRESULT ServiceAdmin::CreateMsgService(LPSTR lpszService, LPSTR lpszDisplayName,
   return Guarded(kComponentMapi, [&]() -> HRESULT {
     if (!lpszService)
       return Fail(MAPI_E_INVALID_PARAMETER, "No message service was named.", kComponentMapi);
-    if (!EqualNoCase(lpszService, kExchangeService))
+    if (!platform::detail::EqualsNoCase(lpszService, kExchangeService))
       return Fail(MAPI_E_NOT_FOUND,
                   "The message service \"" + std::string(lpszService) + "\" is not installed.",
                   kComponentMapi);
@@ -110,10 +112,8 @@ HRESULT ServiceAdmin::ConfigureMsgService(LPMAPIUID lpUID, ULONG_PTR, ULONG ulFl
       return Fail(MAPI_E_NETWORK_ERROR,
                   "The Microsoft Exchange Server computer \"" + serverName + "\" is not known.",
                   kComponentTransport);
-    if (!server->reachable)
-      return Fail(MAPI_E_NETWORK_ERROR,
-                  "The Microsoft Exchange Server computer " + server->name + " is not available.",
-                  kComponentTransport);
+    if (std::string problem = ServerProblem(server); !problem.empty())
+      return Fail(MAPI_E_NETWORK_ERROR, problem, kComponentTransport);
     // The directory holds every mailbox of the organisation, whichever
     // server it lives on.
     std::vector<orgdb::Mailbox> matches;

@@ -5,6 +5,7 @@
 #include "Folder.h"
 #include "MsgStore.h"
 #include "Table.h"
+#include "TextUtil.h"
 
 namespace mapisim {
 namespace {
@@ -49,12 +50,19 @@ std::string StoreFaultName(ULONG cb, LPENTRYID eid) {
   return "";
 }
 
-bool EndsWithNoCase(const std::string& text, std::string_view suffix, std::string* head) {
-  if (text.size() < suffix.size()) return false;
-  if (!EqualNoCase(std::string_view(text).substr(text.size() - suffix.size()), suffix))
-    return false;
-  *head = text.substr(0, text.size() - suffix.size());
-  return true;
+// The session's own private store, as the message-store table's entry ID
+// opens it.
+StorePtr OwnStore(const SessionPtr& ctx) {
+  auto data = std::make_shared<StoreData>();
+  data->session = ctx;
+  data->db = ctx->db;
+  data->kind = StoreKind::Own;
+  data->mailbox = ctx->mailbox;
+  data->mailboxId = ctx->mailbox.id;
+  data->serverId = ctx->mailbox.serverId;
+  data->faultName = "private";
+  data->entryId = PrivateStoreEntryId(ctx->mailbox.id);
+  return data;
 }
 
 }  // namespace
@@ -101,8 +109,8 @@ HRESULT Session::GetMsgStoresTable(ULONG ulFlags, LPMAPITABLE* lppTable) {
 HRESULT Session::OpenMsgStore(ULONG_PTR, ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID lpInterface,
                               ULONG ulFlags, LPMDB* lppMDB) {
   if (lppMDB) *lppMDB = nullptr;
-  if (auto hr = Fault("IMAPISession::OpenMsgStore", StoreFaultName(cbEntryID, lpEntryID), ulFlags))
-    return *hr;
+  auto storeName = [&] { return StoreFaultName(cbEntryID, lpEntryID); };
+  if (auto hr = Fault("IMAPISession::OpenMsgStore", storeName, ulFlags)) return *hr;
   return Guarded(kComponentStore, [&]() -> HRESULT {
     if (!lppMDB) return MAPI_E_INVALID_PARAMETER;
     if (ctx_->loggedOff) return Ended();
@@ -119,59 +127,59 @@ HRESULT Session::OpenMsgStore(ULONG_PTR, ULONG cbEntryID, LPENTRYID lpEntryID, L
       return Fail(MAPI_E_INVALID_ENTRYID, "The entry ID is not one of a message store.",
                   kComponentStore);
 
-    auto data = std::make_shared<StoreData>();
-    data->session = ctx_;
-    data->db = ctx_->db;
-    data->entryId.assign(reinterpret_cast<const char*>(lpEntryID), cbEntryID);
     std::optional<orgdb::Server> server;
-    std::string mailboxDn;
+    StoreKind kind = StoreKind::Own;
+    std::string faultName;
     if (id->kind == EntryKind::PrivateStore) {
       if (id->a != ctx_->mailbox.id)
         return Fail(MAPI_E_INVALID_ENTRYID, "The entry ID is not one of this session's stores.",
                     kComponentStore);
-      data->kind = StoreKind::Own;
-      data->faultName = "private";
       server = ctx_->db->ServerById(ctx_->mailbox.serverId);
     } else if (id->kind == EntryKind::PublicStore) {
-      data->kind = StoreKind::Public;
-      data->faultName = "public";
+      kind = StoreKind::Public;
+      faultName = "public";
       server = ctx_->db->ServerById(id->a);
     } else {
-      std::string serverDn;
-      const bool publicDn = EndsWithNoCase(id->storeDn, kPublicMdbSuffix, &serverDn);
-      if (!publicDn && !EndsWithNoCase(id->storeDn, kPrivateMdbSuffix, &serverDn))
+      const std::string& storeDn = id->storeDn;
+      const bool publicDn = platform::detail::EndsWithNoCase(storeDn, kPublicMdbSuffix);
+      if (!publicDn && !platform::detail::EndsWithNoCase(storeDn, kPrivateMdbSuffix))
         return Fail(MAPI_E_NOT_FOUND,
-                    "The store name \"" + id->storeDn + "\" names no information store.",
+                    "The store name \"" + storeDn + "\" names no information store.",
                     kComponentStore);
+      const std::string_view suffix = publicDn ? kPublicMdbSuffix : kPrivateMdbSuffix;
+      const std::string serverDn = storeDn.substr(0, storeDn.size() - suffix.size());
       server = ctx_->db->FindServerByDn(serverDn);
       if (!server)
         return Fail(MAPI_E_NOT_FOUND, "The server \"" + serverDn + "\" does not exist.",
                     kComponentStore);
       const bool isPublic = publicDn || (id->flags & OPENSTORE_PUBLIC) || id->mailboxDn.empty();
-      data->kind = isPublic ? StoreKind::Public : StoreKind::Admin;
-      data->faultName = isPublic ? "public" : id->mailboxDn;
-      mailboxDn = id->mailboxDn;
+      kind = isPublic ? StoreKind::Public : StoreKind::Admin;
+      faultName = isPublic ? "public" : id->mailboxDn;
     }
-    if (!server)
-      return Fail(MAPI_E_NETWORK_ERROR,
-                  "The Microsoft Exchange Server computer is not known to this organisation.",
-                  kComponentStore);
+    // A server that does not exist fails before the flags are looked at, one
+    // that does not answer after.
+    if (!server) return Fail(MAPI_E_NETWORK_ERROR, ServerProblem(server), kComponentStore);
     if ((ulFlags & MDB_ONLINE) && !server->acceptsOnline)
       return Fail(MAPI_E_UNKNOWN_FLAGS, "The store provider does not support MDB_ONLINE.",
                   kComponentStore);
-    if (!server->reachable)
-      return Fail(MAPI_E_NETWORK_ERROR,
-                  "The Microsoft Exchange Server computer " + server->name + " is not available.",
-                  kComponentStore);
+    if (std::string problem = ServerProblem(server); !problem.empty())
+      return Fail(MAPI_E_NETWORK_ERROR, problem, kComponentStore);
+    if (kind == StoreKind::Own) {
+      *lppMDB = new MsgStore(OwnStore(ctx_));
+      return S_OK;
+    }
+    auto data = std::make_shared<StoreData>();
+    data->session = ctx_;
+    data->db = ctx_->db;
+    data->kind = kind;
     data->serverId = server->id;
-    if (data->kind == StoreKind::Own) {
-      data->mailbox = ctx_->mailbox;
-      data->mailboxId = ctx_->mailbox.id;
-    } else if (data->kind == StoreKind::Admin) {
-      auto mailbox = ctx_->db->FindMailboxByDn(mailboxDn);
+    data->faultName = std::move(faultName);
+    data->entryId.assign(reinterpret_cast<const char*>(lpEntryID), cbEntryID);
+    if (kind == StoreKind::Admin) {
+      auto mailbox = ctx_->db->FindMailboxByDn(id->mailboxDn);
       if (!mailbox || mailbox->serverId != server->id)
         return Fail(MAPI_E_NOT_FOUND,
-                    "The mailbox \"" + mailboxDn + "\" does not exist on " + server->name + ".",
+                    "The mailbox \"" + id->mailboxDn + "\" does not exist on " + server->name + ".",
                     kComponentStore);
       data->mailbox = std::move(mailbox);
       data->mailboxId = data->mailbox->id;
@@ -204,8 +212,9 @@ HRESULT Session::OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID lpInterf
                            ULONG* lpulObjType, LPUNKNOWN* lppUnk) {
   if (lppUnk) *lppUnk = nullptr;
   if (lpulObjType) *lpulObjType = 0;
-  const std::string kind =
-      lpEntryID && cbEntryID ? AbKindOf(ctx_, cbEntryID, lpEntryID) : std::string();
+  auto kind = [&] {
+    return lpEntryID && cbEntryID ? AbKindOf(ctx_, cbEntryID, lpEntryID) : std::string();
+  };
   if (auto hr = Fault("IMAPISession::OpenEntry", kind, ulFlags)) return *hr;
   return Guarded(kComponentMapi, [&]() -> HRESULT {
     if (!lppUnk) return MAPI_E_INVALID_PARAMETER;
@@ -218,17 +227,8 @@ HRESULT Session::OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID lpInterf
     HRESULT hr;
     if (id->kind == EntryKind::Folder) {
       // Folders of the session's own mailbox open through its store.
-      auto data = std::make_shared<StoreData>();
-      data->session = ctx_;
-      data->db = ctx_->db;
-      data->kind = StoreKind::Own;
-      data->mailbox = ctx_->mailbox;
-      data->mailboxId = ctx_->mailbox.id;
-      data->serverId = ctx_->mailbox.serverId;
-      data->faultName = "private";
-      data->entryId = PrivateStoreEntryId(ctx_->mailbox.id);
-      hr =
-          OpenFolder(data, cbEntryID, lpEntryID, lpInterface, ulFlags, lpulObjType, lppUnk, &error);
+      hr = OpenFolder(OwnStore(ctx_), cbEntryID, lpEntryID, lpInterface, ulFlags, lpulObjType,
+                      lppUnk, &error);
     } else {
       hr = OpenAbEntry(ctx_, cbEntryID, lpEntryID, lpInterface, ulFlags, lpulObjType, lppUnk,
                        &error);

@@ -4,9 +4,6 @@
 
 namespace mapisim {
 
-// PR_DISPLAY_TYPE of a mail user (DT_MAILUSER).
-constexpr std::int32_t kDisplayTypeMailUser = 0;
-
 MailUserData MailUserFromGal(const orgdb::GalEntry& e) {
   MailUserData u;
   u.entryId = MailUserEntryId(e.id);
@@ -51,8 +48,15 @@ std::string MailboxDisplayName(const orgdb::Mailbox& mailbox) {
   return mailbox.displayName.value_or(mailbox.alias);
 }
 
-std::optional<orgdb::Server> CurrentServer(const Db& db, std::int64_t serverId) {
-  return db->ServerById(serverId);
+std::string ServerProblem(const std::optional<orgdb::Server>& server) {
+  if (!server) return "The Microsoft Exchange Server computer is not known to this organisation.";
+  if (!server->reachable)
+    return "The Microsoft Exchange Server computer " + server->name + " is not available.";
+  return {};
+}
+
+std::string ServerProblem(const Db& db, std::int64_t serverId) {
+  return ServerProblem(db->ServerById(serverId));
 }
 
 }  // namespace mapisim

@@ -32,6 +32,9 @@ MailUserData MailUserFromGal(const orgdb::GalEntry& entry);
 // names, and home store and MTA on its server.
 MailUserData MailUserFromMailbox(const orgdb::Mailbox& mailbox, const orgdb::Server& server);
 
+// PR_DISPLAY_TYPE of a mail user (DT_MAILUSER).
+inline constexpr std::int32_t kDisplayTypeMailUser = 0;
+
 // The mail user's properties; texts view `user`.
 std::vector<PropCell> MailUserProps(const MailUserData& user);
 
@@ -47,9 +50,12 @@ using SessionPtr = std::shared_ptr<SessionContext>;
 // The display name a mailbox goes by: its display name, else its alias.
 std::string MailboxDisplayName(const orgdb::Mailbox& mailbox);
 
-// The server's current state (reachability may change while objects live);
-// nullopt when the server no longer exists.
-std::optional<orgdb::Server> CurrentServer(const Db& db, std::int64_t serverId);
+// The network error text of a server that does not exist (nullopt) or does
+// not answer; empty when it answers.
+std::string ServerProblem(const std::optional<orgdb::Server>& server);
+// The same for the server's current state: reachability may change while
+// objects live.
+std::string ServerProblem(const Db& db, std::int64_t serverId);
 
 inline constexpr const char* kPrivateMdbSuffix = "/cn=Microsoft Private MDB";
 inline constexpr const char* kPublicMdbSuffix = "/cn=Microsoft Public MDB";

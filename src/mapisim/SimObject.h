@@ -34,7 +34,8 @@ class SimObject : public Iface {
   HRESULT QueryInterface(REFIID riid, void** ppv) override {
     if (!ppv) return MAPI_E_INVALID_PARAMETER;
     *ppv = nullptr;
-    if (auto hr = Fault(QueryInterfaceCall(), FaultMatch(), 0)) return *hr;
+    auto match = [this] { return FaultMatch(); };
+    if (auto hr = Fault(QueryInterfaceCall(), match, 0)) return *hr;
     if (riid == IID_IUnknown || Implements(riid)) {
       AddRef();
       *ppv = static_cast<Iface*>(this);
@@ -57,6 +58,10 @@ class SimObject : public Iface {
   // A fault for this call: its error record is left on the object and its
   // code returned; nullopt when the call may go on.
   std::optional<HRESULT> Fault(std::string_view call, std::string_view match, ULONG flags) {
+    return Hit(CheckFault(call, match, flags));
+  }
+  // The same with a match text that costs something to make.
+  std::optional<HRESULT> Fault(std::string_view call, MatchText match, ULONG flags) {
     return Hit(CheckFault(call, match, flags));
   }
   std::optional<HRESULT> FaultNoMatch(std::string_view call, ULONG flags) {

@@ -29,8 +29,4 @@ struct StoreData {
 };
 using StorePtr = std::shared_ptr<const StoreData>;
 
-// Unknown or unreachable server: the network error text; empty when the
-// server answers.
-std::string ServerProblem(const Db& db, std::int64_t serverId);
-
 }  // namespace mapisim

@@ -28,7 +28,7 @@ class MailboxSource final : public TableSource {
         windowStart_ = position;
         if (window_->rows.empty()) return;
       }
-      out.Hold(window_);
+      out.HoldShared(window_);
       const std::size_t first = position - windowStart_;
       const std::size_t n = std::min<std::size_t>(count, window_->rows.size() - first);
       for (std::size_t i = first; i < first + n; ++i) Emit(*window_, window_->rows[i], out);
@@ -99,11 +99,7 @@ class ContentsSource final : public TableSource {
     Emit(out.Hold(std::move(rows)), out);
   }
 
-  std::vector<ULONG> DefaultColumns() const override {
-    return {
-        PR_ENTRYID,           PR_HASATTACH, PR_SUBJECT, PR_MESSAGE_SIZE, PR_MESSAGE_DELIVERY_TIME,
-        PR_CLIENT_SUBMIT_TIME};
-  }
+  std::vector<ULONG> DefaultColumns() const override { return ContentsColumns(); }
 
   bool SortNatively(std::span<const SortKey> keys) override {
     if (keys.empty()) {
@@ -147,6 +143,11 @@ std::unique_ptr<TableSource> MakeMailboxSource(Db db, std::int64_t serverId) {
 
 std::unique_ptr<TableSource> MakeContentsSource(Db db, std::int64_t folderId) {
   return std::make_unique<ContentsSource>(std::move(db), folderId);
+}
+
+std::vector<ULONG> ContentsColumns() {
+  return {PR_ENTRYID,           PR_HASATTACH, PR_SUBJECT, PR_MESSAGE_SIZE, PR_MESSAGE_DELIVERY_TIME,
+          PR_CLIENT_SUBMIT_TIME};
 }
 
 }  // namespace mapisim

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "SimState.h"
 #include "TableSource.h"
@@ -23,5 +24,8 @@ std::unique_ptr<TableSource> MakeMailboxSource(Db db, std::int64_t serverId);
 // folder's natural order. Sorting by PR_CLIENT_SUBMIT_TIME alone, either
 // way, is done by the database.
 std::unique_ptr<TableSource> MakeContentsSource(Db db, std::int64_t folderId);
+
+// The columns of a contents table before SetColumns.
+std::vector<ULONG> ContentsColumns();
 
 }  // namespace mapisim

@@ -150,7 +150,7 @@ void Table::ReadRows(ULONG position, ULONG count, RowBatch& out) {
   }
   for (ULONG i = position; i < view_.size() && i - position < count; ++i) {
     out.StartRow();
-    for (const auto& p : all_[view_[i]]) out.Add(p.View());
+    for (const PropCell& c : allCells_[view_[i]]) out.Add(c);
   }
 }
 
@@ -159,6 +159,8 @@ void Table::Rebuild() {
     direct_ = true;
     all_.clear();
     all_.shrink_to_fit();
+    allCells_.clear();
+    allCells_.shrink_to_fit();
     view_.clear();
     loaded_ = false;
     return;
@@ -177,16 +179,18 @@ void Table::Rebuild() {
         all_.push_back(std::move(row));
       }
     }
+    // The rows no longer change, so the values that view them stay valid.
+    allCells_.clear();
+    allCells_.reserve(all_.size());
+    for (const OwnedRow& row : all_) allCells_.push_back(Views(row));
     loaded_ = true;
   }
-  std::vector<std::vector<PropCell>> views(all_.size());
-  for (std::size_t i = 0; i < all_.size(); ++i) views[i] = Views(all_[i]);
   view_.clear();
   for (std::uint32_t i = 0; i < all_.size(); ++i)
-    if (!restriction_ || Evaluate(*restriction_, views[i])) view_.push_back(i);
+    if (!restriction_ || Evaluate(*restriction_, allCells_[i])) view_.push_back(i);
   if (!sort_.empty())
     std::stable_sort(view_.begin(), view_.end(), [&](std::uint32_t a, std::uint32_t b) {
-      return CompareRows(views[a], views[b], sort_) < 0;
+      return CompareRows(allCells_[a], allCells_[b], sort_) < 0;
     });
   direct_ = false;
 }
@@ -207,8 +211,7 @@ SCODE Table::MakeRowSet(const RowBatch& batch, LPSRowSet* out) const {
       answers[c] = LookupWithHint(row, columns_[c], &hints[c]);
     sc = WritePropArray(answers, &set->aRow[r].lpProps);
     if (FAILED(sc)) {
-      for (ULONG k = 0; k < r; ++k) FreeBuffer(set->aRow[k].lpProps);
-      FreeBuffer(set);
+      FreeRowSet(set);  // the rows written so far: cRows counts them
       return sc;
     }
     set->aRow[r].cValues = static_cast<ULONG>(columns_.size());

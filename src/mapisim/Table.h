@@ -56,8 +56,9 @@ class Table final : public SimObject<IMAPITable> {
 
   bool direct_ = true;
   bool loaded_ = false;
-  std::vector<OwnedRow> all_;        // every row in natural order, once materialised
-  std::vector<std::uint32_t> view_;  // indexes into all_ after restriction and sort
+  std::vector<OwnedRow> all_;                    // every row in natural order, once materialised
+  std::vector<std::vector<PropCell>> allCells_;  // all_'s rows as values, made once with all_
+  std::vector<std::uint32_t> view_;              // indexes into all_ after restriction and sort
 };
 
 }  // namespace mapisim

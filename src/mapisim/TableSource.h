@@ -50,7 +50,8 @@ class RowBatch {
     held_.push_back(p);
     return *p;
   }
-  void Hold(std::shared_ptr<const void> shared) { held_.push_back(std::move(shared)); }
+  // The same for storage already shared, which is kept without a copy.
+  void HoldShared(std::shared_ptr<const void> shared) { held_.push_back(std::move(shared)); }
 
  private:
   std::vector<PropCell> cells_;

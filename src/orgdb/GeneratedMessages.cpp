@@ -21,11 +21,6 @@ constexpr std::array<const char*, 12> kDetails = {
     "next steps", "reminder",      "follow-up",  "figures",   "summary", "2nd try"};
 constexpr std::array<const char*, 4> kPrefixes = {"", "", "RE: ", "FW: "};
 
-// Uniform in [0, 1) from 53 bits.
-double Unit(std::uint64_t bits) {
-  return static_cast<double>(bits >> 11) * (1.0 / 9007199254740992.0);
-}
-
 std::uint64_t MessageHash(const GeneratedMessages& g, std::int32_t index, std::uint64_t salt) {
   return MixBits(g.seed ^
                  MixBits(static_cast<std::uint64_t>(index) * 0x9E3779B97F4A7C15ull + salt));
@@ -34,7 +29,7 @@ std::uint64_t MessageHash(const GeneratedMessages& g, std::int32_t index, std::u
 std::uint32_t DerivedSize(const GeneratedMessages& g, std::int32_t index, bool* hasAttachment) {
   // A near-normal deviate from four uniforms (Irwin-Hall), then log-normal.
   double sum = 0;
-  for (std::uint64_t k = 0; k < 4; ++k) sum += Unit(MessageHash(g, index, 11 + k));
+  for (std::uint64_t k = 0; k < 4; ++k) sum += UnitInterval(MessageHash(g, index, 11 + k));
   double z = (sum - 2.0) * 1.7320508075688772;
   double size = static_cast<double>(std::max<std::uint32_t>(g.medianSize, 1)) * std::exp(0.8 * z);
   *hasAttachment = MessageHash(g, index, 3) % 100 < 18;
@@ -50,6 +45,10 @@ std::uint64_t MixBits(std::uint64_t x) {
   x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
   x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
   return x ^ (x >> 31);
+}
+
+double UnitInterval(std::uint64_t bits) {
+  return static_cast<double>(bits >> 11) * (1.0 / 9007199254740992.0);
 }
 
 Message DeriveGeneratedMessage(std::int64_t folderId, const GeneratedMessages& g,

@@ -18,5 +18,7 @@ std::uint64_t GeneratedTotalSize(const GeneratedMessages& generated);
 
 // A well-mixed 64-bit hash, also used by the generator for its own choices.
 std::uint64_t MixBits(std::uint64_t x);
+// Uniform in [0, 1) from the top 53 bits of `bits`; the generator's too.
+double UnitInterval(std::uint64_t bits);
 
 }  // namespace orgdb

@@ -11,6 +11,7 @@
 
 #include "DefaultProfile.h"
 #include "OrgDb.h"
+#include "UniqueHKey.h"
 #include "Win32.h"
 
 namespace orgdb {
@@ -40,12 +41,9 @@ class ScopedMachineRoot {
   std::optional<std::string> previous_;
 };
 
-struct KeyCloser {
-  void operator()(HKEY__* key) const { RegCloseKey(key); }
-};
-using KeyPtr = std::unique_ptr<HKEY__, KeyCloser>;
+using platform::UniqueHKey;
 
-bool CreateKey(const char* path, KeyPtr* key, std::string* error) {
+bool CreateKey(const char* path, UniqueHKey* key, std::string* error) {
   HKEY raw = nullptr;
   DWORD disposition = 0;
   LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -76,7 +74,7 @@ constexpr const char* kEventLogKey = "SYSTEM\\CurrentControlSet\\Services\\Event
 
 bool WriteHives(const MachineSetupOptions& options, std::string* error) {
   if (options.messagingMapix) {
-    KeyPtr key;
+    UniqueHKey key;
     if (!CreateKey(kMessagingKey, &key, error)) return false;
     // REG_SZ data includes its terminator.
     if (!SetValue(key.get(), "MAPIX", REG_SZ, *options.messagingMapix + '\0', error)) return false;
@@ -84,7 +82,7 @@ bool WriteHives(const MachineSetupOptions& options, std::string* error) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMessagingKey);
   }
   {
-    KeyPtr key;
+    UniqueHKey key;
     if (!CreateKey(kOutlookKey, &key, error)) return false;
     if (options.outlookLcids) {
       // A multi-string: each string terminated, and one more terminator.
@@ -96,7 +94,7 @@ bool WriteHives(const MachineSetupOptions& options, std::string* error) {
       RegDeleteValueA(key.get(), "MSIOfficeLCID");
     }
   }
-  KeyPtr eventLog;
+  UniqueHKey eventLog;
   return CreateKey(kEventLogKey, &eventLog, error);
 }
 

@@ -180,6 +180,19 @@ struct Fault {
   std::optional<std::string> component;
 };
 
+// A call's match argument, asked for only when a fault compares one (some
+// callers must work it out first).
+using FaultMatchText = std::function<std::string_view()>;
+
+// Whether `fault` answers this call. A call fits the fault when it names the
+// same call, carries all of the fault's flag bits and, when the fault has a
+// match, has a match argument equal to it without regard to (ASCII) case;
+// `match` is null for a call without one, which then never fits. Each fitting
+// call adds one to `seen`, the caller's count for this fault; the fault
+// answers a fitting call unless `nth` is set and `seen` is not `nth`.
+bool FaultFits(const Fault& fault, std::string_view call, const FaultMatchText* match,
+               std::uint32_t flags, std::int64_t& seen);
+
 // Thrown by writers and by readers on a database that fails while in use.
 struct OrgDbError : std::runtime_error {
   using std::runtime_error::runtime_error;

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -81,10 +82,10 @@ class Query {
 // continues from the last key instead of skipping `position` rows.
 struct BatchCursor {
   bool valid = false;
-  int kind = 0;            // which read and order
-  std::int64_t owner = 0;  // server or folder id
-  std::int64_t next = 0;   // row position after the last row served
-  std::int64_t key1 = 0, key2 = 0, key3 = 0;
+  int kind = 0;                       // which read and order
+  std::int64_t owner = 0;             // server or folder id
+  std::int64_t next = 0;              // row position after the last row served
+  std::array<std::int64_t, 3> key{};  // the last row's order columns
 };
 
 }  // namespace orgdb::detail

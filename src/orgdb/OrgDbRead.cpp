@@ -1,6 +1,8 @@
 // Reading the organisation: servers, mailbox tables in batches, folders,
 // GAL, accounts, directory objects and faults.
 #include <algorithm>
+#include <array>
+#include <initializer_list>
 #include <utility>
 
 #include "GeneratedMessages.h"
@@ -170,50 +172,67 @@ std::int64_t OrgDb::CountMailboxes(std::int64_t serverId) const {
 
 namespace {
 
-// The three statements of one batched mailbox read, each selecting `cols`:
-// continuing from the last key served, from the start, or (a jump) skipping
-// rows.
-struct MailboxReads {
+// The batched reads; both mailbox reads share one order, so either continues
+// the other.
+enum RunKind { kMailboxRun = 1, kNaturalMessageRun, kSubmitMessageRun };
+
+// The three statements of one batched read of an owner's rows (a server's
+// mailboxes, a folder's messages) in one order, each selecting `cols`:
+// continuing after the last key served, from the start, or (a jump) skipping
+// rows. The order's columns, ending in the unique id, are the key.
+struct RunReads {
+  int kind;          // which read and order a cursor continues
+  std::size_t keys;  // columns in the order
   std::string fromKey, fromStart, fromOffset;
-  explicit MailboxReads(const char* cols)
-      : fromKey(std::string(cols) +
-                "WHERE server_id = ?1 AND (table_order, id) > (?2, ?3) "
-                "ORDER BY table_order, id LIMIT ?4"),
-        fromStart(std::string(cols) + "WHERE server_id = ?1 ORDER BY table_order, id LIMIT ?2"),
-        fromOffset(std::string(cols) +
-                   "WHERE server_id = ?1 ORDER BY table_order, id LIMIT ?2 OFFSET ?3") {}
+
+  RunReads(int kind, const char* cols, const char* owner, std::initializer_list<const char*> order)
+      : kind(kind), keys(order.size()) {
+    std::string columns, params;
+    int next = 2;
+    for (const char* column : order) {
+      if (!columns.empty()) {
+        columns += ", ";
+        params += ", ";
+      }
+      columns += column;
+      params += "?" + std::to_string(next++);
+    }
+    const std::string where = std::string(cols) + "WHERE " + owner + " = ?1 ";
+    fromKey = where + "AND (" + columns + ") > (" + params + ") ORDER BY " + columns + " LIMIT ?" +
+              std::to_string(next);
+    fromStart = where + "ORDER BY " + columns + " LIMIT ?2";
+    fromOffset = fromStart + " OFFSET ?3";
+  }
 };
 
+using RunKey = std::array<std::int64_t, 3>;
+
 // Runs the read that starts at `position`, hands every row to `take`, and
-// remembers where it ended. `take` returns the row's (table_order, id) key.
+// remembers in `cursor` where it ended. `take` returns the row's key.
 template <class Take>
-std::int64_t ReadMailboxRun(OrgDb::Impl& impl, const MailboxReads& reads, std::int64_t serverId,
-                            std::int64_t position, std::int64_t limit, Take&& take) {
+std::int64_t ReadRun(OrgDb::Impl& impl, detail::BatchCursor& cursor, const RunReads& reads,
+                     std::int64_t owner, std::int64_t position, std::int64_t limit, Take&& take) {
   if (position < 0 || limit <= 0) return 0;
-  auto& cursor = impl.mailboxCursor;
-  const bool continues = cursor.valid && cursor.owner == serverId && cursor.next == position;
-  std::int64_t served = 0;
-  std::pair<std::int64_t, std::int64_t> last{};
-  auto read = [&](Query& q) {
-    while (q.Step()) {
-      last = take(q);
-      ++served;
-    }
-  };
+  const bool continues =
+      cursor.valid && cursor.kind == reads.kind && cursor.owner == owner && cursor.next == position;
+  auto q = impl.Prepare(continues       ? reads.fromKey
+                        : position == 0 ? reads.fromStart
+                                        : reads.fromOffset);
+  q.Bind(1, owner);
   if (continues) {
-    auto q = impl.Prepare(reads.fromKey);
-    q.Bind(1, serverId).Bind(2, cursor.key1).Bind(3, cursor.key2).Bind(4, limit);
-    read(q);
-  } else if (position == 0) {
-    auto q = impl.Prepare(reads.fromStart);
-    q.Bind(1, serverId).Bind(2, limit);
-    read(q);
+    for (std::size_t k = 0; k < reads.keys; ++k) q.Bind(static_cast<int>(k) + 2, cursor.key[k]);
+    q.Bind(static_cast<int>(reads.keys) + 2, limit);
   } else {
-    auto q = impl.Prepare(reads.fromOffset);
-    q.Bind(1, serverId).Bind(2, limit).Bind(3, position);
-    read(q);
+    q.Bind(2, limit);
+    if (position > 0) q.Bind(3, position);
   }
-  if (served > 0) cursor = {true, 1, serverId, position + served, last.first, last.second, 0};
+  std::int64_t served = 0;
+  RunKey last{};
+  while (q.Step()) {
+    last = take(q);
+    ++served;
+  }
+  if (served > 0) cursor = {true, reads.kind, owner, position + served, last};
   return served;
 }
 
@@ -230,23 +249,25 @@ std::optional<MailboxWindow::Text> TakeText(const Query& q, int col, std::string
 
 std::vector<Mailbox> OrgDb::MailboxBatch(std::int64_t serverId, std::int64_t position,
                                          std::int64_t limit) const {
-  static const MailboxReads reads(kMailboxCols);
+  static const RunReads reads(kMailboxRun, kMailboxCols, "server_id", {"table_order", "id"});
   std::vector<Mailbox> out;
-  ReadMailboxRun(*impl_, reads, serverId, position, limit, [&](const Query& q) {
+  ReadRun(*impl_, impl_->mailboxCursor, reads, serverId, position, limit, [&](const Query& q) {
     out.push_back(ReadMailbox(q));
-    return std::pair(out.back().tableOrder, out.back().id);
+    return RunKey{out.back().tableOrder, out.back().id};
   });
   return out;
 }
 
 MailboxWindow OrgDb::MailboxTableWindow(std::int64_t serverId, std::int64_t position,
                                         std::int64_t limit) const {
-  static const MailboxReads reads(
+  static const RunReads reads(
+      kMailboxRun,
       "SELECT id, table_order, email, display_name, nt_user_name, message_size, content_count, "
-      "assoc_content_count, last_logon, last_logoff, storage_limit FROM mailboxes ");
+      "assoc_content_count, last_logon, last_logoff, storage_limit FROM mailboxes ",
+      "server_id", {"table_order", "id"});
   MailboxWindow w;
   if (limit > 0) w.rows.reserve(static_cast<std::size_t>(std::min<std::int64_t>(limit, 4096)));
-  ReadMailboxRun(*impl_, reads, serverId, position, limit, [&](const Query& q) {
+  ReadRun(*impl_, impl_->mailboxCursor, reads, serverId, position, limit, [&](const Query& q) {
     auto& r = w.rows.emplace_back();
     r.id = q.Int(0);
     r.tableOrder = q.Int(1);
@@ -254,7 +275,7 @@ MailboxWindow OrgDb::MailboxTableWindow(std::int64_t serverId, std::int64_t posi
     r.displayName = TakeText(q, 3, w.texts);
     r.ntUserName = TakeText(q, 4, w.texts);
     ReadTableNumbers(q, 5, r);
-    return std::pair(r.tableOrder, r.id);
+    return RunKey{r.tableOrder, r.id};
   });
   return w;
 }
@@ -347,49 +368,14 @@ std::vector<Message> OrgDb::MessageBatch(std::int64_t folderId, std::int64_t pos
       out.push_back(DeriveGeneratedMessage(folderId, *g, static_cast<std::int32_t>(i)));
     return out;
   }
-  static const std::string naturalKey =
-      std::string(kMessageCols) + "WHERE folder_id = ?1 AND id > ?2 ORDER BY id LIMIT ?3";
-  static const std::string naturalOffset =
-      std::string(kMessageCols) + "WHERE folder_id = ?1 ORDER BY id LIMIT ?2 OFFSET ?3";
-  static const std::string submitKey =
-      std::string(kMessageCols) +
-      "WHERE folder_id = ?1 AND (submit_present, submit_key, id) > "
-      "(?2, ?3, ?4) ORDER BY submit_present, submit_key, id LIMIT ?5";
-  static const std::string submitOffset =
-      std::string(kMessageCols) +
-      "WHERE folder_id = ?1 ORDER BY submit_present, submit_key, id LIMIT ?2 OFFSET ?3";
-  auto& cursor = impl_->messageCursor;
-  int kind = bySubmitTime ? 3 : 2;
-  bool continues =
-      cursor.valid && cursor.kind == kind && cursor.owner == folderId && cursor.next == position;
-  std::int64_t lastPresent = 0, lastKey = 0;
-  auto read = [&](Query& q) {
-    while (q.Step()) {
-      out.push_back(ReadMessage(q));
-      lastPresent = q.Int(7);
-      lastKey = q.Int(8);
-    }
-  };
-  if (continues && !bySubmitTime) {
-    auto q = impl_->Prepare(naturalKey);
-    q.Bind(1, folderId).Bind(2, cursor.key3).Bind(3, limit);
-    read(q);
-  } else if (continues) {
-    auto q = impl_->Prepare(submitKey);
-    q.Bind(1, folderId)
-        .Bind(2, cursor.key1)
-        .Bind(3, cursor.key2)
-        .Bind(4, cursor.key3)
-        .Bind(5, limit);
-    read(q);
-  } else {
-    auto q = impl_->Prepare(bySubmitTime ? submitOffset : naturalOffset);
-    q.Bind(1, folderId).Bind(2, limit).Bind(3, position);
-    read(q);
-  }
-  if (!out.empty())
-    cursor = {true,        kind,    folderId,     position + static_cast<std::int64_t>(out.size()),
-              lastPresent, lastKey, out.back().id};
+  static const RunReads natural(kNaturalMessageRun, kMessageCols, "folder_id", {"id"});
+  static const RunReads bySubmit(kSubmitMessageRun, kMessageCols, "folder_id",
+                                 {"submit_present", "submit_key", "id"});
+  ReadRun(*impl_, impl_->messageCursor, bySubmitTime ? bySubmit : natural, folderId, position,
+          limit, [&](const Query& q) {
+            out.push_back(ReadMessage(q));
+            return bySubmitTime ? RunKey{q.Int(7), q.Int(8), out.back().id} : RunKey{out.back().id};
+          });
   return out;
 }
 

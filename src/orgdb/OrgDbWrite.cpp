@@ -248,9 +248,9 @@ void OrgDb::RecomputeTotals() {
   impl_->InvalidateCursors();
   Begin();
   try {
+    // Generated folders are left alone: SetGeneratedMessages, the only
+    // writer of their parameters, sets their totals with them.
     impl_->Exec(
-        "UPDATE folders SET content_count = gen_count, message_size = gen_total "
-        "WHERE gen_seed IS NOT NULL;"
         "UPDATE folders SET "
         "content_count = (SELECT count(*) FROM messages m WHERE m.folder_id = folders.id), "
         "message_size = (SELECT coalesce(sum(size), 0) FROM messages m WHERE m.folder_id = "

@@ -1,7 +1,6 @@
 // The application event log: <root>/eventlog/Application.jsonl, one JSON
 // object per event, and syslog.
 #include <fcntl.h>
-#include <strings.h>
 #include <syslog.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 
 #include "EventLogFormat.h"
 #include "FileUtil.h"
+#include "ThisHost.h"
 #include "Win32.h"
 
 namespace {
@@ -42,10 +42,7 @@ bool IsLocalComputer(LPCSTR server) {
   if (server == nullptr) return true;
   std::string name(server);
   while (!name.empty() && name.front() == '\\') name.erase(0, 1);
-  if (name.empty() || name == "." || name == "localhost") return true;
-  char host[256] = {};
-  if (::gethostname(host, sizeof host - 1) != 0) return false;
-  return strcasecmp(name.c_str(), host) == 0;
+  return name.empty() || name == "." || name == "localhost" || platform::detail::IsThisHost(name);
 }
 
 // One write with O_APPEND, so lines of concurrent writers never interleave.

@@ -1,10 +1,12 @@
-// The machine root, the running executable, the thread's last error and the
-// process identifier.
+// The machine root, the running executable, the thread's last error, the
+// process identifier and the host name.
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "TextUtil.h"
+#include "ThisHost.h"
 #include "Win32.h"
 
 namespace {
@@ -47,3 +49,13 @@ std::string MachineRoot() {
 }
 
 }  // namespace platform
+
+namespace platform::detail {
+
+bool IsThisHost(std::string_view name) {
+  char host[256] = {};
+  if (::gethostname(host, sizeof host - 1) != 0) return false;
+  return EqualsNoCase(name, host);
+}
+
+}  // namespace platform::detail

@@ -24,11 +24,7 @@ std::optional<IniFile> LoadProfile(LPCSTR fileName) {
     path = platform::MachineRoot() + "/" + fileName;
   else
     path = fileName;
-  const auto found = platform::detail::ResolveExistingFile(path);
-  if (!found) return std::nullopt;
-  const auto text = platform::detail::ReadWholeFile(*found);
-  if (!text) return std::nullopt;
-  return IniFile::Parse(*text);
+  return platform::detail::LoadIniFile(path);
 }
 
 // Names as a list of zero-terminated texts ended by one more zero; the
@@ -57,6 +53,14 @@ DWORD CopyNameList(const std::vector<std::string>& names, LPSTR buffer, DWORD nS
 }
 
 }  // namespace
+
+std::optional<IniFile> platform::detail::LoadIniFile(std::string_view path) {
+  const auto found = ResolveExistingFile(path);
+  if (!found) return std::nullopt;
+  const auto text = ReadWholeFile(*found);
+  if (!text) return std::nullopt;
+  return IniFile::Parse(*text);
+}
 
 DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPSTR lpReturnedString,
                                DWORD nSize, LPCSTR lpFileName) {

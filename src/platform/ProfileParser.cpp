@@ -82,14 +82,9 @@ unsigned ProfileNumber(std::string_view text) {
   std::uint32_t value = 0;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     for (char c : text.substr(2)) {
-      unsigned digit;
-      if (c >= '0' && c <= '9')
-        digit = static_cast<unsigned>(c - '0');
-      else if (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f')
-        digit = static_cast<unsigned>(AsciiLower(c) - 'a' + 10);
-      else
-        break;
-      value = value * 16u + digit;
+      const auto digit = HexDigitValue(c);
+      if (!digit) break;
+      value = value * 16u + *digit;
     }
   } else {
     for (char c : text) {

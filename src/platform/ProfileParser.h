@@ -40,6 +40,11 @@ class IniFile {
   std::vector<IniSection> sections_;  // first occurrence of each name only
 };
 
+// The INI file at `path` (the last component matched without regard to
+// case), or nullopt when there is none or it cannot be read. Defined with
+// the profile functions (Profile.cpp), which read files; the parser does not.
+std::optional<IniFile> LoadIniFile(std::string_view path);
+
 // GetPrivateProfileIntA's number rules: leading blanks, an optional sign,
 // decimal digits or "0x" and hexadecimal digits, up to the first other
 // character; no digits gives 0. Wraps like the 32-bit Windows result.

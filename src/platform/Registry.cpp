@@ -37,19 +37,15 @@ constexpr REGSAM kDeleteAccess = 0x00010000;
 std::mutex g_handlesMutex;
 std::set<HKEY> g_handles;
 
-struct KeyRef {
-  Hive hive;
-  std::vector<std::string> path;
-  REGSAM access;
-};
-
-std::optional<KeyRef> Resolve(HKEY key) {
-  if (key == HKEY_CLASSES_ROOT) return KeyRef{Hive::ClassesRoot, {}, KEY_ALL_ACCESS};
-  if (key == HKEY_CURRENT_USER) return KeyRef{Hive::CurrentUser, {}, KEY_ALL_ACCESS};
-  if (key == HKEY_LOCAL_MACHINE) return KeyRef{Hive::LocalMachine, {}, KEY_ALL_ACCESS};
+// A copy of the key a handle names, taken under the lock: the handle may be
+// closed by another thread while the call works.
+std::optional<HKEY__> Resolve(HKEY key) {
+  if (key == HKEY_CLASSES_ROOT) return HKEY__{Hive::ClassesRoot, {}, KEY_ALL_ACCESS};
+  if (key == HKEY_CURRENT_USER) return HKEY__{Hive::CurrentUser, {}, KEY_ALL_ACCESS};
+  if (key == HKEY_LOCAL_MACHINE) return HKEY__{Hive::LocalMachine, {}, KEY_ALL_ACCESS};
   std::lock_guard<std::mutex> lock(g_handlesMutex);
   if (g_handles.count(key) == 0) return std::nullopt;
-  return KeyRef{key->hive, key->path, key->access};
+  return *key;
 }
 
 HKEY NewHandle(Hive hive, std::vector<std::string> path, REGSAM access) {
@@ -59,12 +55,12 @@ HKEY NewHandle(Hive hive, std::vector<std::string> path, REGSAM access) {
   return handle;
 }
 
-bool Allows(const KeyRef& ref, REGSAM needed) { return (ref.access & needed) != 0; }
+bool Allows(const HKEY__& ref, REGSAM needed) { return (ref.access & needed) != 0; }
 
 bool HasBadCharacter(std::string_view name) { return name.find_first_of("\r\n") != std::string_view::npos; }
 
 // The subkey path below `ref`, or nullopt for a name Windows would refuse.
-std::optional<std::vector<std::string>> ChildPath(const KeyRef& ref, LPCSTR subKey) {
+std::optional<std::vector<std::string>> ChildPath(const HKEY__& ref, LPCSTR subKey) {
   std::vector<std::string> path = ref.path;
   if (subKey == nullptr) return path;
   for (std::string& part : SplitKeyPath(subKey)) {

@@ -102,25 +102,6 @@ const RegKey* FindKey(const RegKey& root, const std::vector<std::string>& path) 
 
 namespace {
 
-std::optional<unsigned> HexDigit(char c) {
-  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-  c = AsciiLower(c);
-  if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-  return std::nullopt;
-}
-
-// 1 to maxDigits hexadecimal digits, nothing else.
-std::optional<DWORD> ParseHexNumber(std::string_view text, std::size_t maxDigits) {
-  if (text.empty() || text.size() > maxDigits) return std::nullopt;
-  DWORD value = 0;
-  for (char c : text) {
-    const auto d = HexDigit(c);
-    if (!d) return std::nullopt;
-    value = (value << 4) | *d;
-  }
-  return value;
-}
-
 // A quoted text at the start of `text`, with \\ and \" unescaped. On success
 // `text` is left just after the closing quote.
 std::optional<std::string> ParseQuoted(std::string_view& text) {
@@ -166,10 +147,6 @@ std::optional<std::vector<BYTE>> ParseHexBytes(std::string_view text) {
     start = end + 1;
   }
   return bytes;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 struct ParsedData {

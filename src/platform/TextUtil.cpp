@@ -11,6 +11,12 @@ std::string AsciiLowered(std::string_view text) {
   return out;
 }
 
+std::string AsciiUppered(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiUpper(c);
+  return out;
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
@@ -29,8 +35,30 @@ int CompareNoCase(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+std::optional<unsigned> HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
+  c = AsciiLower(c);
+  if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
+  return std::nullopt;
+}
+
+std::optional<std::uint32_t> ParseHexNumber(std::string_view text, std::size_t maxDigits) {
+  if (text.empty() || text.size() > maxDigits) return std::nullopt;
+  std::uint32_t value = 0;
+  for (char c : text) {
+    const auto d = HexDigitValue(c);
+    if (!d) return std::nullopt;
+    value = (value << 4) | *d;
+  }
+  return value;
 }
 
 static bool IsBlank(char c) { return c == ' ' || c == '\t'; }

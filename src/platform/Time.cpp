@@ -17,16 +17,7 @@ constexpr std::int64_t kDaysFrom1601To1970 = 134774;
 
 void FillSystemTime(std::uint64_t ticks, SYSTEMTIME* st) {
   const auto totalSeconds = static_cast<std::int64_t>(ticks / kTicksPerSecond);
-  const std::int64_t days = totalSeconds / 86400 - kDaysFrom1601To1970;
-  const std::int64_t secondOfDay = totalSeconds % 86400;
-  const CivilDate date = CivilFromDays(days);
-  st->wYear = static_cast<WORD>(date.year);
-  st->wMonth = static_cast<WORD>(date.month);
-  st->wDay = static_cast<WORD>(date.day);
-  st->wDayOfWeek = static_cast<WORD>(WeekdayFromDays(days));
-  st->wHour = static_cast<WORD>(secondOfDay / 3600);
-  st->wMinute = static_cast<WORD>(secondOfDay / 60 % 60);
-  st->wSecond = static_cast<WORD>(secondOfDay % 60);
+  *st = SystemTimeFromUnix(totalSeconds - kDaysFrom1601To1970 * 86400);
   st->wMilliseconds = static_cast<WORD>(ticks % kTicksPerSecond / 10000);
 }
 

@@ -36,6 +36,21 @@ unsigned WeekdayFromDays(std::int64_t days) {
   return static_cast<unsigned>(((days % 7) + 11) % 7);
 }
 
+SYSTEMTIME SystemTimeFromUnix(std::int64_t seconds) {
+  const std::int64_t days = FloorDiv(seconds, 86400);
+  const std::int64_t secondOfDay = seconds - days * 86400;
+  const CivilDate date = CivilFromDays(days);
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(date.year);
+  st.wMonth = static_cast<WORD>(date.month);
+  st.wDay = static_cast<WORD>(date.day);
+  st.wDayOfWeek = static_cast<WORD>(WeekdayFromDays(days));
+  st.wHour = static_cast<WORD>(secondOfDay / 3600);
+  st.wMinute = static_cast<WORD>(secondOfDay / 60 % 60);
+  st.wSecond = static_cast<WORD>(secondOfDay % 60);
+  return st;
+}
+
 FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds) {
   const std::int64_t ticks = kUnixEpochAsFileTime + seconds * kTicksPerSecond + nanoseconds / 100;
   return MakeFileTime(ticks < 0 ? 0 : static_cast<std::uint64_t>(ticks));

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "MAPIDefs.h"
+#include "Win32.h"
 
 namespace platform::detail {
 
@@ -31,6 +32,10 @@ unsigned WeekdayFromDays(std::int64_t days);
 constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
 }
+
+// The date, weekday and time of day of a moment in seconds since 1970
+// (milliseconds zero).
+SYSTEMTIME SystemTimeFromUnix(std::int64_t seconds);
 
 constexpr std::uint64_t FileTimeValue(const FILETIME& ft) {
   return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;

@@ -338,18 +338,7 @@ SYSTEMTIME WindowsDate(const TransitionRule& r, std::int64_t year) {
     st.wSecond = static_cast<WORD>(r.time % 60);
     return st;
   }
-  const std::int64_t local = LocalTransition(r, year);
-  const std::int64_t days = FloorDiv(local, 86400);
-  const std::int64_t secondOfDay = local - days * 86400;
-  const CivilDate date = CivilFromDays(days);
-  st.wYear = static_cast<WORD>(date.year);
-  st.wMonth = static_cast<WORD>(date.month);
-  st.wDay = static_cast<WORD>(date.day);
-  st.wDayOfWeek = static_cast<WORD>(WeekdayFromDays(days));
-  st.wHour = static_cast<WORD>(secondOfDay / 3600);
-  st.wMinute = static_cast<WORD>(secondOfDay / 60 % 60);
-  st.wSecond = static_cast<WORD>(secondOfDay % 60);
-  return st;
+  return SystemTimeFromUnix(LocalTransition(r, year));
 }
 
 }  // namespace

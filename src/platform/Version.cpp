@@ -19,6 +19,7 @@
 #include "Win32.h"
 
 using platform::detail::EqualsNoCase;
+using platform::detail::StartsWithNoCase;
 using platform::detail::TrimBlanks;
 
 namespace {
@@ -48,21 +49,10 @@ std::optional<std::string> VersionFileFor(LPCSTR fileName, bool* libraryExists) 
   return std::nullopt;
 }
 
+// Exactly eight hexadecimal digits, as a language and code page pair.
 std::optional<std::uint32_t> ParseHex8(std::string_view text) {
   if (text.size() != 8) return std::nullopt;
-  std::uint32_t v = 0;
-  for (char c : text) {
-    const char l = platform::detail::AsciiLower(c);
-    unsigned d;
-    if (l >= '0' && l <= '9')
-      d = static_cast<unsigned>(l - '0');
-    else if (l >= 'a' && l <= 'f')
-      d = static_cast<unsigned>(l - 'a' + 10);
-    else
-      return std::nullopt;
-    v = (v << 4) | d;
-  }
-  return v;
+  return platform::detail::ParseHexNumber(text, 8);
 }
 
 VersionText ParseVersionText(std::string_view text) {
@@ -158,14 +148,20 @@ BOOL GetVersionExA(OSVERSIONINFOA* lpVersionInformation) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return FALSE;
   }
-  const std::string ini = platform::MachineRoot() + "/machine.ini";
-  lpVersionInformation->dwPlatformId =
-      GetPrivateProfileIntA("Version", "PlatformId", VER_PLATFORM_WIN32_NT, ini.c_str());
-  lpVersionInformation->dwMajorVersion = GetPrivateProfileIntA("Version", "MajorVersion", 5, ini.c_str());
-  lpVersionInformation->dwMinorVersion = GetPrivateProfileIntA("Version", "MinorVersion", 1, ini.c_str());
-  lpVersionInformation->dwBuildNumber = GetPrivateProfileIntA("Version", "BuildNumber", 2600, ini.c_str());
-  GetPrivateProfileStringA("Version", "CSDVersion", "", lpVersionInformation->szCSDVersion,
-                           sizeof lpVersionInformation->szCSDVersion, ini.c_str());
+  // One read of the file for all five values, each read as the profile
+  // functions would, with its default when absent.
+  const auto ini = platform::detail::LoadIniFile(platform::MachineRoot() + "/machine.ini");
+  auto find = [&](const char* key) { return ini ? ini->Find("Version", key) : std::nullopt; };
+  auto number = [&](const char* key, DWORD fallback) {
+    const auto value = find(key);
+    return value ? platform::detail::ProfileNumber(*value) : fallback;
+  };
+  lpVersionInformation->dwPlatformId = number("PlatformId", VER_PLATFORM_WIN32_NT);
+  lpVersionInformation->dwMajorVersion = number("MajorVersion", 5);
+  lpVersionInformation->dwMinorVersion = number("MinorVersion", 1);
+  lpVersionInformation->dwBuildNumber = number("BuildNumber", 2600);
+  platform::detail::CopyTruncated(find("CSDVersion").value_or(""), lpVersionInformation->szCSDVersion,
+                                  sizeof lpVersionInformation->szCSDVersion);
   SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
@@ -210,7 +206,7 @@ BOOL VerQueryValueA(const void* pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, U
   }
 
   constexpr std::string_view kPrefix = "\\StringFileInfo\\";
-  if (sub.size() <= kPrefix.size() + 9 || !EqualsNoCase(sub.substr(0, kPrefix.size()), kPrefix) ||
+  if (sub.size() <= kPrefix.size() + 9 || !StartsWithNoCase(sub, kPrefix) ||
       sub[kPrefix.size() + 8] != '\\')
     return FALSE;
   const auto wanted = ParseHex8(sub.substr(kPrefix.size(), 8));

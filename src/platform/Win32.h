@@ -17,7 +17,6 @@ using HMODULE = void*;
 using FARPROC = void (*)();
 using LPDWORD = DWORD*;
 using PSID = void*;
-using LONG_RESULT = LONG;
 
 struct HKEY__;
 using HKEY = HKEY__*;
@@ -33,8 +32,6 @@ constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 constexpr LONG ERROR_PATH_NOT_FOUND = 3;
 constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
-constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
-constexpr LONG ERROR_INVALID_DATA = 13;
 constexpr LONG ERROR_MOD_NOT_FOUND = 126;
 constexpr LONG ERROR_PROC_NOT_FOUND = 127;
 constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;

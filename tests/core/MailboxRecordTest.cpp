@@ -221,4 +221,18 @@ TEST(VariantProp, AccessorsTestTheWholeTag) {
   EXPECT_FALSE(mapi::PropString8(nullptr, PR_DISPLAY_NAME));
 }
 
+TEST(VariantProp, FindPropTakesTheFirstWholeTagWithinTheCount) {
+  SPropValue v[4]{};
+  v[0].ulPropTag = CHANGE_PROP_TYPE(PR_ENTRYID, PT_ERROR);  // same identifier, error type
+  v[1].ulPropTag = PR_ENTRYID;
+  v[2].ulPropTag = PR_ENTRYID;
+  v[3].ulPropTag = PR_DISPLAY_NAME;
+  EXPECT_EQ(mapi::FindProp(v, 4, PR_ENTRYID), &v[1]);
+  EXPECT_EQ(mapi::FindProp(v, 3, PR_DISPLAY_NAME), nullptr);  // beyond the count
+  EXPECT_EQ(mapi::FindProp(v, 4, PR_SEND_RICH_INFO), nullptr);
+  EXPECT_EQ(mapi::FindProp(nullptr, 4, PR_ENTRYID), nullptr);
+  const SRow row{0, 4, v};
+  EXPECT_EQ(mapi::FindProp(row, PR_DISPLAY_NAME), &v[3]);
+}
+
 }  // namespace

@@ -13,6 +13,7 @@
 #include "JsonText.h"
 #include "MachineSetup.h"
 #include "OrgDb.h"
+#include "TimeConversion.h"
 #include "Win32.h"
 
 namespace tabrixorg {
@@ -107,16 +108,9 @@ std::uint64_t DateArg(const std::string& text) {
   if (std::sscanf(text.c_str(), "%d-%d-%d%c", &y, &m, &d, &tail) != 3 || y < 1601 || m < 1 ||
       m > 12 || d < 1 || d > 31)
     throw UsageError("--now must be a date YYYY-MM-DD: " + text);
-  // Days from 1601-01-01 by the civil-calendar count.
-  auto days = [](int year, int month, int day) {
-    year -= month <= 2;
-    long era = year / 400;
-    long yoe = year - era * 400;
-    long doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe;
-  };
-  long since = days(y, m, d) - days(1601, 1, 1);
+  using platform::detail::DaysFromCivil;
+  const std::int64_t since = DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) -
+                             DaysFromCivil(1601, 1, 1);
   return static_cast<std::uint64_t>(since) * 864000000000ull;
 }
 

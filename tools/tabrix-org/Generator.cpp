@@ -10,12 +10,16 @@
 
 #include "GeneratedMessages.h"
 #include "Names.h"
+#include "TextUtil.h"
 
 namespace tabrixorg {
 
 namespace {
 
 using orgdb::MixBits;
+using orgdb::UnitInterval;
+using platform::detail::AsciiLowered;
+using platform::detail::AsciiUppered;
 
 constexpr std::uint64_t kDay = 864000000000ull;  // 100-ns units
 constexpr std::uint64_t kMinute = 600000000ull;
@@ -25,7 +29,7 @@ class Stream {
   Stream(std::uint64_t seed, std::uint64_t purpose, std::uint64_t index)
       : state_(MixBits(seed ^ MixBits(purpose * 0x632BE59BD9B4E019ull + index))) {}
   std::uint64_t Next() { return MixBits(state_++); }
-  double Unit() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
+  double Unit() { return UnitInterval(Next()); }
   // True with the given probability in percent.
   bool Percent(double p) { return Unit() * 100.0 < p; }
   std::uint64_t Below(std::uint64_t n) { return n ? Next() % n : 0; }
@@ -218,18 +222,6 @@ void AddMailbox(Context& ctx, const orgdb::Server& server, const std::string& si
   ctx.db.AddGalEntry(e);
 }
 
-std::string Upper(std::string text) {
-  for (auto& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
-
-std::string Lower(std::string text) {
-  for (auto& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 }  // namespace
 
 std::uint64_t MakeVersion(unsigned major, unsigned minor, unsigned build, unsigned revision) {
@@ -269,14 +261,14 @@ GeneratorOptions DemoOptions(std::uint64_t seed) {
 void Generate(orgdb::OrgDb& db, const GeneratorOptions& options) {
   GeneratorOptions o = options;
   if (o.now == 0) o.now = kDefaultNow;
-  Context ctx{db, o, o.organisation, o.domain.empty() ? Upper(o.organisation) : o.domain, {},
+  Context ctx{db, o, o.organisation, o.domain.empty() ? AsciiUppered(o.organisation) : o.domain, {},
               {}, 0};
   Stream domain(o.seed, kDomain, 0);
   ctx.domainSid = "S-1-5-21-" + std::to_string(domain.Below(4000000000u)) + "-" +
                   std::to_string(domain.Below(4000000000u)) + "-" +
                   std::to_string(domain.Below(4000000000u));
   std::string configNc = o.configurationNamingContext.empty()
-                             ? "CN=Configuration,DC=" + Lower(o.organisation) + ",DC=example"
+                             ? "CN=Configuration,DC=" + AsciiLowered(o.organisation) + ",DC=example"
                              : o.configurationNamingContext;
 
   db.Begin();

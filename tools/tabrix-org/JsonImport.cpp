@@ -22,6 +22,13 @@ std::optional<std::int32_t> OptInt32(const Json& j, const char* key, const Path&
   return Int32(*v, path.Key(key));
 }
 
+std::optional<std::uint32_t> OptUInt32(const Json& j, const char* key, const Path& path) {
+  auto v = json::OptUInt(j, key, path);
+  if (!v) return std::nullopt;
+  if (*v > 0xFFFFFFFFull) path.Key(key).Fail("number out of 32-bit range");
+  return static_cast<std::uint32_t>(*v);
+}
+
 void RequireObject(const Json& j, const Path& path) {
   if (!j.is_object()) path.Fail("expected an object");
 }
@@ -48,9 +55,7 @@ void ImportFolder(orgdb::OrgDb& db, const Json& j, std::int64_t mailbox,
     RequireObject(mj, mp);
     orgdb::Message m;
     m.subject = json::OptText(mj, "subject", mp);
-    auto size = json::OptUInt(mj, "size", mp).value_or(0);
-    if (size > 0xFFFFFFFFull) mp.Key("size").Fail("number out of 32-bit range");
-    m.size = static_cast<std::uint32_t>(size);
+    m.size = OptUInt32(mj, "size", mp).value_or(0);
     m.hasAttachment = json::Bool(mj, "hasAttachment", false, mp);
     m.deliveryTime = json::OptUInt(mj, "deliveryTime", mp);
     m.submitTime = json::OptUInt(mj, "submitTime", mp);
@@ -71,9 +76,7 @@ void ImportFolder(orgdb::OrgDb& db, const Json& j, std::int64_t mailbox,
     g.seed = json::OptUInt(*gen, "seed", gp).value_or(0);
     g.count = OptInt32(*gen, "count", gp).value_or(0);
     if (g.count < 0) gp.Key("count").Fail("expected a number that is not negative");
-    auto median = json::OptUInt(*gen, "medianSize", gp).value_or(g.medianSize);
-    if (median > 0xFFFFFFFFull) gp.Key("medianSize").Fail("number out of 32-bit range");
-    g.medianSize = static_cast<std::uint32_t>(median);
+    g.medianSize = OptUInt32(*gen, "medianSize", gp).value_or(g.medianSize);
     g.firstSubmitTime = json::OptUInt(*gen, "firstSubmitTime", gp).value_or(0);
     g.span = json::OptUInt(*gen, "span", gp).value_or(g.span);
     db.SetGeneratedMessages(id, g);
@@ -102,10 +105,7 @@ void ImportMailbox(orgdb::OrgDb& db, const Json& j, std::int64_t server, std::in
   m.assocContentCount = OptInt32(j, "assocContentCount", path);
   m.lastLogonTime = json::OptUInt(j, "lastLogonTime", path);
   m.lastLogoffTime = json::OptUInt(j, "lastLogoffTime", path);
-  if (auto limit = json::OptUInt(j, "storageLimit", path)) {
-    if (*limit > 0xFFFFFFFFull) path.Key("storageLimit").Fail("number out of 32-bit range");
-    m.storageLimit = static_cast<std::uint32_t>(*limit);
-  }
+  m.storageLimit = OptUInt32(j, "storageLimit", path);
   std::int64_t id = db.AddMailbox(m);
   if (const Json* top = json::Find(j, "folders"))
     ImportFolder(db, *top, id, std::nullopt, 0, path.Key("folders"));

@@ -52,21 +52,24 @@ void ApplyApplicationLook() {
 TBevelPanel::TBevelPanel(QWidget* parent, Bevel outer, Bevel inner)
     : QWidget(parent), outer_(outer), inner_(inner) {}
 
+void DrawBevel(QPainter& p, const QRect& r, Bevel bevel, const QPalette& palette) {
+  if (bevel == Bevel::None) return;
+  const QColor light = palette.color(QPalette::Light);
+  const QColor dark = palette.color(QPalette::Dark);
+  p.setPen(bevel == Bevel::Raised ? light : dark);
+  p.drawLine(r.topLeft(), r.topRight());
+  p.drawLine(r.topLeft(), r.bottomLeft());
+  p.setPen(bevel == Bevel::Raised ? dark : light);
+  p.drawLine(r.bottomLeft(), r.bottomRight());
+  p.drawLine(r.topRight(), r.bottomRight());
+}
+
 void TBevelPanel::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  const QColor light = palette().color(QPalette::Light);
-  const QColor dark = palette().color(QPalette::Dark);
   QRect r = rect().adjusted(0, 0, -1, -1);
   for (Bevel bevel : {outer_, inner_}) {
     if (bevel == Bevel::None) continue;
-    const QColor topLeft = bevel == Bevel::Raised ? light : dark;
-    const QColor bottomRight = bevel == Bevel::Raised ? dark : light;
-    p.setPen(topLeft);
-    p.drawLine(r.topLeft(), r.topRight());
-    p.drawLine(r.topLeft(), r.bottomLeft());
-    p.setPen(bottomRight);
-    p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.drawLine(r.topRight(), r.bottomRight());
+    DrawBevel(p, r, bevel, palette());
     r.adjust(1, 1, -1, -1);
   }
 }

@@ -6,6 +6,8 @@
 #include <QFrame>
 #include <QWidget>
 
+class QPainter;
+
 namespace gui {
 
 // The font every fixed layout is measured for (8 points at 96 pixels per
@@ -17,6 +19,11 @@ QFont UiFont();
 void ApplyApplicationLook();
 
 enum class Bevel { None, Lowered, Raised };
+
+// A one-pixel bevel on the edges of `r` (right and bottom edges included):
+// raised is light at the top and left and dark at the bottom and right,
+// lowered the other way round; None draws nothing. Leaves the pen changed.
+void DrawBevel(QPainter& p, const QRect& r, Bevel bevel, const QPalette& palette);
 
 // A panel with an outer and an inner bevel of one pixel each.
 class TBevelPanel : public QWidget {

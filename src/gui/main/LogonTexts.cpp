@@ -1,7 +1,5 @@
 #include "LogonTexts.h"
 
-#include <cstdio>
-
 #include "MAPILogonTexts.h"
 #include "MapiErrorText.h"
 #include "WordWrap.h"
@@ -18,12 +16,8 @@ std::string InitializeErrorText(HRESULT hr) {
          "Please check that Extended MAPI/Outlook is installed!";
 }
 
-std::optional<std::string> KnownLogonErrorText(HRESULT hr) {
-  return mapi::KnownLogonErrorText(hr);
-}
-
 std::string LogonErrorText(HRESULT hr) {
-  return mapi::WrapLogonText(KnownLogonErrorText(hr).value_or("The logon did not succeed"));
+  return mapi::WrapLogonText(mapi::KnownLogonErrorText(hr).value_or("The logon did not succeed"));
 }
 
 }  // namespace gui

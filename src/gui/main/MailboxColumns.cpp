@@ -6,28 +6,19 @@
 namespace gui {
 
 std::string MailboxCellText(const core::acTableContent& record, int column) {
-  switch (column) {
-    case 0:
-      return record.displayName;
-    case 1:
-      return record.ntUserName;
-    case 2:
-      return core::KilobytesText(static_cast<double>(record.messageSize));
-    case 3:
-      return core::GroupedCountText(static_cast<double>(record.contentCount));
-    case 4:
-      return core::GroupedCountText(static_cast<double>(record.assocContentCount));
-    case 5:
-      return record.storageLimitInformation;
-    case 6:
-      return core::DateTimeText(record.lastLogonTime);
-    case 7:
-      return core::DateTimeText(record.lastLogoffTime);
-    case 8:
-      return record.emailAddress;
-    default:
-      return {};
+  if (column < 0 || column >= kMailboxListColumns) return {};
+  const MailboxColumn& c = kMailboxColumnsShown[column];
+  switch (c.kind) {
+    case ColumnKind::Text:
+      return record.*c.text;
+    case ColumnKind::Kilobytes:
+      return core::KilobytesText(static_cast<double>(record.*c.number));
+    case ColumnKind::Count:
+      return core::GroupedCountText(static_cast<double>(record.*c.number));
+    case ColumnKind::Time:
+      return core::DateTimeText(record.*c.time);
   }
+  return {};
 }
 
 }  // namespace gui

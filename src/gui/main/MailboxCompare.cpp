@@ -8,6 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "MailboxColumns.h"
+#include "TextForms.h"
+
 namespace gui {
 
 namespace {
@@ -30,58 +33,29 @@ int CompareTime(const mapi::OptionalDateTime& a, const mapi::OptionalDateTime& b
 int CompareTextKey(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+    const auto x = static_cast<unsigned char>(mapi::AsciiUpper(a[i]));
+    const auto y = static_cast<unsigned char>(mapi::AsciiUpper(b[i]));
     if (x != y) return static_cast<int>(x) - static_cast<int>(y);
   }
   return CompareNumber(static_cast<std::int64_t>(a.size()), static_cast<std::int64_t>(b.size()));
 }
 
 int CompareMailboxes(const core::acTableContent& a, const core::acTableContent& b, int column) {
-  switch (column) {
-    case 0:
-      return CompareTextKey(a.displayName, b.displayName);
-    case 1:
-      return CompareTextKey(a.ntUserName, b.ntUserName);
-    case 2:
-      return CompareNumber(a.messageSize, b.messageSize);
-    case 3:
-      return CompareNumber(a.contentCount, b.contentCount);
-    case 4:
-      return CompareNumber(a.assocContentCount, b.assocContentCount);
-    case 5:
-      return CompareTextKey(a.storageLimitInformation, b.storageLimitInformation);
-    case 6:
-      return CompareTime(a.lastLogonTime, b.lastLogonTime);
-    case 7:
-      return CompareTime(a.lastLogoffTime, b.lastLogoffTime);
-    case 8:
-      return CompareTextKey(a.emailAddress, b.emailAddress);
-    default:
-      return 0;
+  if (column < 0 || column >= kMailboxListColumns) return 0;
+  const MailboxColumn& c = kMailboxColumnsShown[column];
+  switch (c.kind) {
+    case ColumnKind::Text:
+      return CompareTextKey(a.*c.text, b.*c.text);
+    case ColumnKind::Kilobytes:
+    case ColumnKind::Count:
+      return CompareNumber(a.*c.number, b.*c.number);
+    case ColumnKind::Time:
+      return CompareTime(a.*c.time, b.*c.time);
   }
+  return 0;
 }
 
 namespace {
-
-const std::string& TextField(const core::acTableContent& r, int column) {
-  switch (column) {
-    case 0:
-      return r.displayName;
-    case 1:
-      return r.ntUserName;
-    case 5:
-      return r.storageLimitInformation;
-    default:
-      return r.emailAddress;
-  }
-}
-
-std::int64_t NumberField(const core::acTableContent& r, int column) {
-  return column == 2 ? r.messageSize : column == 3 ? r.contentCount : r.assocContentCount;
-}
 
 // Sorts the records by keys taken out of them once, so that the sort works
 // on one contiguous array instead of following every record for every
@@ -119,19 +93,16 @@ std::vector<std::pair<Key, std::uint32_t>> Keys(const TMailboxList& list, Field 
 // order is the order of CompareTextKey) in one block, each key a view into
 // it past the prefix that all of them share, which cannot decide any
 // comparison (mailbox addresses share a long one).
-void SortByText(TMailboxList& list, int column, bool ascending) {
+void SortByText(TMailboxList& list, std::string core::acTableContent::*field, bool ascending) {
   std::size_t total = 0;
-  for (const auto& r : list) total += TextField(*r, column).size();
+  for (const auto& r : list) total += ((*r).*field).size();
   std::string block(total, '\0');
   std::vector<std::pair<std::string_view, std::uint32_t>> keys;
   keys.reserve(list.size());
   std::size_t at = 0;
   for (std::size_t i = 0; i < list.size(); ++i) {
-    const std::string& text = TextField(*list[i], column);
-    for (std::size_t k = 0; k < text.size(); ++k) {
-      const char c = text[k];
-      block[at + k] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
+    const std::string& text = (*list[i]).*field;
+    for (std::size_t k = 0; k < text.size(); ++k) block[at + k] = mapi::AsciiUpper(text[k]);
     keys.emplace_back(std::string_view(block.data() + at, text.size()),
                       static_cast<std::uint32_t>(i));
     at += text.size();
@@ -153,31 +124,25 @@ void SortByText(TMailboxList& list, int column, bool ascending) {
 }  // namespace
 
 void SortMailboxes(TMailboxList& list, int column, bool ascending) {
-  switch (column) {
-    case 0:
-    case 1:
-    case 5:
-    case 8:
-      SortByText(list, column, ascending);
+  if (column < 0 || column >= kMailboxListColumns) return;
+  const MailboxColumn& c = kMailboxColumnsShown[column];
+  switch (c.kind) {
+    case ColumnKind::Text:
+      SortByText(list, c.text, ascending);
       break;
-    case 2:
-    case 3:
-    case 4: {
-      auto keys = Keys<std::int64_t>(
-          list, [column](const core::acTableContent& r) { return NumberField(r, column); });
+    case ColumnKind::Kilobytes:
+    case ColumnKind::Count: {
+      auto keys =
+          Keys<std::int64_t>(list, [&c](const core::acTableContent& r) { return r.*c.number; });
       SortByKeys(list, keys, CompareNumber, ascending, true);
       break;
     }
-    case 6:
-    case 7: {
-      auto keys = Keys<mapi::OptionalDateTime>(list, [column](const core::acTableContent& r) {
-        return column == 6 ? r.lastLogonTime : r.lastLogoffTime;
-      });
+    case ColumnKind::Time: {
+      auto keys = Keys<mapi::OptionalDateTime>(
+          list, [&c](const core::acTableContent& r) { return r.*c.time; });
       SortByKeys(list, keys, CompareTime, ascending, false);
       break;
     }
-    default:
-      break;
   }
 }
 

@@ -6,6 +6,17 @@
 
 namespace gui {
 
+namespace {
+
+// Cells and headers align alike.
+QVariant ColumnAlignment(int column) {
+  return QVariant::fromValue(
+      Qt::AlignVCenter |
+      (kMailboxColumnsShown[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft));
+}
+
+}  // namespace
+
 TMailboxListModel::TMailboxListModel(const TMailboxList* records, QObject* parent)
     : QAbstractTableModel(parent), records_(records) {
   headerImages_.fill(-1);
@@ -50,10 +61,7 @@ int TMailboxListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TMailboxListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.column() >= kMailboxListColumns) return {};
-  if (role == Qt::TextAlignmentRole)
-    return QVariant::fromValue(
-        Qt::AlignVCenter |
-        (kMailboxColumnsShown[index.column()].rightAligned ? Qt::AlignRight : Qt::AlignLeft));
+  if (role == Qt::TextAlignmentRole) return ColumnAlignment(index.column());
   if (role != Qt::DisplayRole) return {};
   // A row the records do not reach stays blank.
   const auto row = static_cast<std::size_t>(index.row());
@@ -72,9 +80,7 @@ QVariant TMailboxListModel::headerData(int section, Qt::Orientation orientation,
       return {};
     }
     case Qt::TextAlignmentRole:
-      return QVariant::fromValue(
-          Qt::AlignVCenter |
-          (kMailboxColumnsShown[section].rightAligned ? Qt::AlignRight : Qt::AlignLeft));
+      return ColumnAlignment(section);
     default:
       return {};
   }

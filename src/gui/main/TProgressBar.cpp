@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "GuiLook.h"
+
 namespace gui {
 
 TProgressBar::TProgressBar(QWidget* parent) : QWidget(parent) {}
@@ -35,12 +37,7 @@ void TProgressBar::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QRect r = rect().adjusted(0, 0, -1, -1);
   p.fillRect(rect(), palette().color(QPalette::Base));
-  p.setPen(palette().color(QPalette::Dark));
-  p.drawLine(r.topLeft(), r.topRight());
-  p.drawLine(r.topLeft(), r.bottomLeft());
-  p.setPen(palette().color(QPalette::Light));
-  p.drawLine(r.bottomLeft(), r.bottomRight());
-  p.drawLine(r.topRight(), r.bottomRight());
+  DrawBevel(p, r, Bevel::Lowered, palette());
   const int filled = FilledWidth();
   if (filled > 0)
     p.fillRect(QRect(1, 1, filled, height() - 2), palette().color(QPalette::Highlight));

@@ -17,7 +17,6 @@ class TProgressBar : public QWidget {
   // Advances the position by the step, wrapping to the minimum past the
   // maximum as the platform's progress bar does.
   void StepIt();
-  int Minimum() const { return minimum_; }
   int Maximum() const { return maximum_; }
   int Position() const { return position_; }
 

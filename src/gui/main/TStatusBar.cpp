@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "GuiLook.h"
+
 namespace gui {
 
 TStatusBar::TStatusBar(QWidget* parent) : QStatusBar(parent) {
@@ -57,8 +59,6 @@ bool TStatusBar::PanelOwnerDraw(int index) const {
 void TStatusBar::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   p.fillRect(event->rect(), palette().color(QPalette::Window));
-  const QColor light = palette().color(QPalette::Light);
-  const QColor dark = palette().color(QPalette::Dark);
   int left = 0;
   for (std::size_t i = 0; i < panels_.size(); ++i) {
     const bool last = i + 1 == panels_.size();
@@ -68,12 +68,7 @@ void TStatusBar::paintEvent(QPaintEvent* event) {
       left = right;
       continue;
     }
-    p.setPen(dark);
-    p.drawLine(r.topLeft(), r.topRight());
-    p.drawLine(r.topLeft(), r.bottomLeft());
-    p.setPen(light);
-    p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.drawLine(r.topRight(), r.bottomRight());
+    DrawBevel(p, r, Bevel::Lowered, palette());
     if (!panels_[i].ownerDraw) {
       p.setPen(palette().color(QPalette::WindowText));
       const QRect textRect = r.adjusted(3, 1, -2, -1);

@@ -13,6 +13,7 @@
 #include "GuiDialogs.h"
 #include "MailboxCompare.h"
 #include "MapiPtr.h"
+#include "ServerDiscovery.h"
 
 class QAction;
 class QLabel;
@@ -78,15 +79,15 @@ class TfrmMainExecute : public QMainWindow {
                                                const std::string& server);
 
   // --- state read by the other windows ------------------------------------
-  HRESULT LastResult() const { return lastResult_; }
+  HRESULT LastResult() const { return discovery_.lastResult; }
   bool MapiInitialized() const { return mapiInitialized_; }
   bool LoggedOn() const { return loggedOn_; }
   IMAPISession* Session() const { return session_.get(); }
   IAddrBook* AddressBook() const { return addressBook_.get(); }
-  const std::string& ServerDN() const { return serverDn_; }
-  const std::string& HomeServerName() const { return homeServerName_; }
-  const std::string& OrganizationName() const { return organizationName_; }
-  const std::string& SiteName() const { return siteName_; }
+  const std::string& ServerDN() const { return discovery_.serverDn; }
+  const std::string& HomeServerName() const { return discovery_.homeServerName; }
+  const std::string& OrganizationName() const { return discovery_.organizationName; }
+  const std::string& SiteName() const { return discovery_.siteName; }
   TMailboxList& Mailboxes() { return mailboxes_; }
   const TMailboxList& Mailboxes() const { return mailboxes_; }
 
@@ -158,15 +159,13 @@ class TfrmMainExecute : public QMainWindow {
   TMailboxListModel* listModel_ = nullptr;
   TProgressBar* progress_ = nullptr;  // lives while a load runs
 
-  HRESULT lastResult_ = S_OK;
+  // The last result and the home server's names, as the identity lookup
+  // writes them; the logon and the load set the result and the DN too.
+  core::DiscoveryFields discovery_;
   bool mapiInitialized_ = false;
   bool loggedOn_ = false;
   mapi::ComPtr<IMAPISession> session_;
   mapi::ComPtr<IAddrBook> addressBook_;
-  std::string serverDn_;
-  std::string homeServerName_;
-  std::string organizationName_;
-  std::string siteName_;
   TMailboxList mailboxes_;
 
   bool listHintShown_ = false;

@@ -119,23 +119,23 @@ bool TfrmMainExecute::LoadMailboxTable(std::string serverDn) {
   sbPrint->setEnabled(false);
   SetItemCount(0);
   mailboxes_.clear();
-  serverDn_.clear();
+  discovery_.serverDn.clear();
 
   TMainLoadListener listener(*this, cursor);
   mapi::ComPtr<IMsgStore> store;
-  lastResult_ = core::OpenPrivateStoreGui(session_.get(), &store);
-  if (SUCCEEDED(lastResult_) && !store) lastResult_ = E_FAIL;
-  if (FAILED(lastResult_)) {
+  discovery_.lastResult = core::OpenPrivateStoreGui(session_.get(), &store);
+  if (SUCCEEDED(discovery_.lastResult) && !store) discovery_.lastResult = E_FAIL;
+  if (FAILED(discovery_.lastResult)) {
     cursor.Restore();
     std::string text = "You do not have LIVE connection to Microsoft Exchange Server.\r\n";
-    if (IsNotFound(lastResult_))
+    if (IsNotFound(discovery_.lastResult))
       text += "Can't  open \"Exchange Private Store\"";
     else
-      text += mapi::MapiErrorText(mapi::Flavour::Gui, session_.get(), lastResult_);
+      text += mapi::MapiErrorText(mapi::Flavour::Gui, session_.get(), discovery_.lastResult);
     dialogs_.ErrorBox(text);
   } else {
-    lastResult_ = core::ReadMailboxTable(mapi::Flavour::Gui, std::move(store), serverDn, &serverDn_,
-                                         listener);
+    discovery_.lastResult = core::ReadMailboxTable(mapi::Flavour::Gui, std::move(store), serverDn,
+                                                   &discovery_.serverDn, listener);
   }
 
   // The end, on every path.
@@ -150,7 +150,7 @@ bool TfrmMainExecute::LoadMailboxTable(std::string serverDn) {
   sbUSD->setEnabled(any);
   sbPrint->setEnabled(sbUSD->isEnabled());
   SetListHint(sbPrint->isEnabled());
-  return lastResult_ == S_OK;
+  return discovery_.lastResult == S_OK;
 }
 
 void TfrmMainExecute::ShowFinalPanels(std::int64_t totalSize) {
@@ -164,18 +164,7 @@ void TfrmMainExecute::ShowFinalPanels(std::int64_t totalSize) {
 }
 
 std::optional<std::string> TfrmMainExecute::FindHomeServer() {
-  core::DiscoveryFields fields;
-  fields.serverDn = serverDn_;
-  fields.homeServerName = homeServerName_;
-  fields.organizationName = organizationName_;
-  fields.siteName = siteName_;
-  auto home = core::FindHomeServer(session_.get(), dialogs_, *ComboBoxServers, fields);
-  lastResult_ = fields.lastResult;
-  serverDn_ = std::move(fields.serverDn);
-  homeServerName_ = std::move(fields.homeServerName);
-  organizationName_ = std::move(fields.organizationName);
-  siteName_ = std::move(fields.siteName);
-  return home;
+  return core::FindHomeServer(session_.get(), dialogs_, *ComboBoxServers, discovery_);
 }
 
 void TfrmMainExecute::ComboBoxServersChange() {

@@ -10,6 +10,7 @@
 #include "MailboxListModel.h"
 #include "ServerComboBox.h"
 #include "TStatusBar.h"
+#include "TextForms.h"
 #include "unMain.h"
 #include "unTempProfile.h"
 
@@ -49,7 +50,7 @@ void TfrmMainExecute::sbLogOnClick() {
   if (!LogOn()) return;
   sbLogOn->setText(QStringLiteral("Log Off"));
   if (FindHomeServer()) {
-    LoadMailboxTable(serverDn_);
+    LoadMailboxTable(discovery_.serverDn);
   } else {
     // The session is not kept without a server.
     LogOff();
@@ -73,18 +74,18 @@ bool TfrmMainExecute::LogOn() {
   mapi::HourglassCursor cursor(&dialogs_);
   SetLogOnHint(kLogOnHint);
   StatusBar->ClearPanels();
-  lastResult_ = S_OK;
+  discovery_.lastResult = S_OK;
   mapiInitialized_ = false;
   loggedOn_ = false;
   addressBook_.reset();
   session_.reset();
-  serverDn_.clear();
+  discovery_.serverDn.clear();
 
   std::optional<std::string> profileName;
   do {
     HRESULT hr = mapi::MAPIInitialize(nullptr);
     if (FAILED(hr)) {
-      lastResult_ = hr;
+      discovery_.lastResult = hr;
       dialogs_.SystemBox(InitializeErrorText(hr), "MS MAPI Subsystem", mapi::BoxIcon::Error);
       break;
     }
@@ -98,13 +99,13 @@ bool TfrmMainExecute::LogOn() {
       if (dialogs_.ExecModal(*dialog) == QDialog::Accepted) {
         dialog->hide();
         repaint();
-        profileName =
-            CreateTempProfile(TrimBlanks(dialog->MailboxName()), TrimBlanks(dialog->ServerName()));
+        profileName = CreateTempProfile(mapi::TrimBlanks(dialog->MailboxName()),
+                                        mapi::TrimBlanks(dialog->ServerName()));
       }
       dialog.reset();
       if (!profileName) {
         // Cancelled: the attempt ends without a word.
-        lastResult_ = E_FAIL;
+        discovery_.lastResult = E_FAIL;
         break;
       }
     }
@@ -112,11 +113,11 @@ bool TfrmMainExecute::LogOn() {
     hr = mapi::MAPILogonEx(WindowHandle(), profileName ? profileName->data() : nullptr, nullptr,
                            flags, mapi::Out(session_));
     if (FAILED(hr) || !session_) {
-      lastResult_ = FAILED(hr) ? hr : E_FAIL;
-      if (lastResult_ == MAPI_E_USER_CANCEL)
-        dialogs_.PlainBox(LogonErrorText(lastResult_));
+      discovery_.lastResult = FAILED(hr) ? hr : E_FAIL;
+      if (discovery_.lastResult == MAPI_E_USER_CANCEL)
+        dialogs_.PlainBox(LogonErrorText(discovery_.lastResult));
       else
-        dialogs_.ErrorBox(LogonErrorText(lastResult_));
+        dialogs_.ErrorBox(LogonErrorText(discovery_.lastResult));
       break;
     }
     loggedOn_ = true;
@@ -124,11 +125,10 @@ bool TfrmMainExecute::LogOn() {
 
     hr = session_->OpenAddressBook(0, nullptr, AB_NO_DIALOG, mapi::Out(addressBook_));
     if (FAILED(hr) || !addressBook_) {
-      lastResult_ = FAILED(hr) ? hr : E_FAIL;
+      discovery_.lastResult = FAILED(hr) ? hr : E_FAIL;
       cursor.Restore();
-      LPMAPIERROR raw = nullptr;
-      const HRESULT got = session_->GetLastError(lastResult_, 0, &raw);
-      mapi::MapiBuffer<MAPIERROR> error(raw);
+      mapi::MapiBuffer<MAPIERROR> error;
+      const HRESULT got = session_->GetLastError(discovery_.lastResult, 0, mapi::Out(error));
       if (SUCCEEDED(got) && error) {
         if (error->lpszError && *error->lpszError)
           dialogs_.SystemBox(error->lpszError, error->lpszComponent ? error->lpszComponent : "",
@@ -138,23 +138,23 @@ bool TfrmMainExecute::LogOn() {
       }
       break;
     }
-    lastResult_ = S_OK;
+    discovery_.lastResult = S_OK;
   } while (false);
 
   // Clean-up, on every path: nothing of a failed attempt survives it.
   if (profileName) {
-    mapi::ComPtr<IProfAdmin> admin;
-    const HRESULT opened = mapi::MAPIAdminProfiles(0, mapi::Out(admin));
-    if (SUCCEEDED(opened) && admin) admin->DeleteProfile(profileName->data(), 0);
+    mapi::ProfileReporter reporter;  // shows nothing and leaves the registry unflushed
+    reporter.flavour = mapi::Flavour::Gui;
+    mapi::DeleteTempProfile(reporter, *profileName);
     profileName.reset();
   }
   SetLogOnHint(kLogOffHint);
-  if (FAILED(lastResult_)) {
+  if (FAILED(discovery_.lastResult)) {
     SetLogOnHint(kLogOnHint);
     EndMapiSession();
   }
   cursor.Restore();
-  return lastResult_ == S_OK;
+  return discovery_.lastResult == S_OK;
 }
 
 void TfrmMainExecute::EndMapiSession() {
@@ -179,7 +179,7 @@ void TfrmMainExecute::LogOff() {
   ComboBoxServers->Clear();
   {
     RepaintSuspension suspension(ListViewRecipients);
-    serverDn_.clear();
+    discovery_.serverDn.clear();
     QCoreApplication::processEvents();
     try {
       mailboxes_.clear();
@@ -187,7 +187,7 @@ void TfrmMainExecute::LogOff() {
       // Freeing the records never stops the logoff.
     }
     SetItemCount(static_cast<int>(mailboxes_.size()));
-    homeServerName_.clear();
+    discovery_.homeServerName.clear();
     EndMapiSession();
     SetItemCount(0);
   }

@@ -6,7 +6,7 @@
 
 #include "AnsiText.h"
 #include "GuiLook.h"
-#include "LogonTexts.h"
+#include "TextForms.h"
 
 namespace gui {
 
@@ -107,7 +107,8 @@ void TfrmTempProfile::SetUnderline(QLineEdit* field, bool underline) {
 
 void TfrmTempProfile::FieldChanged() {
   btOK->setEnabled(false);
-  btCheckName->setEnabled(!TrimBlanks(ServerName()).empty() && !TrimBlanks(MailboxName()).empty());
+  btCheckName->setEnabled(!mapi::TrimBlanks(ServerName()).empty() &&
+                          !mapi::TrimBlanks(MailboxName()).empty());
   if (!checkRunning_) {
     SetUnderline(ebExchangeServer, false);
     SetUnderline(btUserName, false);
@@ -123,7 +124,7 @@ void TfrmTempProfile::btUserNameChange() {
 }
 
 void TfrmTempProfile::btCheckNameClick() {
-  if (TrimBlanks(ServerName()).empty() || TrimBlanks(MailboxName()).empty()) return;
+  if (mapi::TrimBlanks(ServerName()).empty() || mapi::TrimBlanks(MailboxName()).empty()) return;
   const bool checked = CheckNames(MailboxName(), ServerName());
   btOK->setEnabled(checked);
 }

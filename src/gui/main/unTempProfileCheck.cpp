@@ -5,6 +5,7 @@
 
 #include "AnsiText.h"
 #include "LogonTexts.h"
+#include "MAPILogonTexts.h"
 #include "MAPIUtils.h"
 #include "MAPIUtils_Profile.h"
 #include "MapiErrorText.h"
@@ -70,24 +71,11 @@ bool TfrmTempProfile::CheckNames(const std::string& mailbox, const std::string& 
   bool resolutionHint = true;
   HRESULT last = S_OK;
   bool initialized = false;
-  char profileName[mapi::kProfileNameBufferSize] = {};
-  bool nameMade = false;
+  std::optional<std::string> profileName;
 
   mapi::ComPtr<IProfAdmin> profAdmin;
-  mapi::ComPtr<IMsgServiceAdmin> serviceAdmin;
-  mapi::ComPtr<IMAPITable> serviceTable;
-  mapi::RowSetPtr rows;
-  mapi::MapiBuffer<SPropValue> values;
   mapi::ComPtr<IMAPISession> session;
   mapi::ComPtr<IMAPIProp> identity;
-
-  // A failing step from the profile name on: its result, the cursor back,
-  // and its detail text.
-  const auto fail = [&](HRESULT hr, std::string text) {
-    last = hr;
-    cursor.Restore();
-    detail += text;
-  };
 
   do {
     HRESULT hr = mapi::MAPIInitialize(nullptr);
@@ -102,105 +90,21 @@ bool TfrmTempProfile::CheckNames(const std::string& mailbox, const std::string& 
     }
     initialized = true;
 
-    hr = mapi::MakeProfileName(mapi::kCheckProfilePrefix, profileName,
-                               mapi::kProfileNameBufferSize - 1);
+    // A failed step restores the cursor and leaves its text in `detail`.
+    hr = mapi::CreateCheckProfile(cursor, mailbox, server, &profileName, &profAdmin, &detail);
     if (FAILED(hr)) {
-      fail(hr, "Create \"Profile Name\" Failed.\r\n" + Hex8(hr));
-      break;
-    }
-    nameMade = true;
-
-    hr = mapi::MAPIAdminProfiles(0, mapi::Out(profAdmin));
-    if (FAILED(hr) || !profAdmin) {
-      if (SUCCEEDED(hr)) hr = E_FAIL;
-      fail(hr, "Get MAPI Admin Profiles Failed" + Hex8(hr));
+      last = hr;
       break;
     }
 
-    profAdmin->DeleteProfile(profileName, 0);
-    hr = profAdmin->CreateProfile(profileName, nullptr, 0, 0);
-    if (FAILED(hr)) {
-      fail(hr, "CreateProfile Failed.\r\n" + ErrorText(profAdmin.get(), hr));
-      break;
-    }
-    hr = profAdmin->AdminServices(profileName, nullptr, 0, 0, mapi::Out(serviceAdmin));
-    if (FAILED(hr) || !serviceAdmin) {
-      if (SUCCEEDED(hr)) hr = E_FAIL;
-      fail(hr, "AdminServices Failed.\r\n" + ErrorText(profAdmin.get(), hr));
-      break;
-    }
-    char service[] = "MSEMS";
-    hr = serviceAdmin->CreateMsgService(service, nullptr, 0, 0);
-    if (FAILED(hr)) {
-      fail(hr, "Create MsgService Failed.\r\n" + ErrorText(serviceAdmin.get(), hr));
-      break;
-    }
-    hr = serviceAdmin->GetMsgServiceTable(0, mapi::Out(serviceTable));
-    if (FAILED(hr) || !serviceTable) {
-      if (SUCCEEDED(hr)) hr = E_FAIL;
-      fail(hr, "GetMsgServiceTable Failed.\r\n" + ErrorText(serviceAdmin.get(), hr));
-      break;
-    }
-    hr = serviceTable->QueryRows(1, 0, mapi::Out(rows));
-    if (FAILED(hr)) {
-      fail(hr, "QueryRows Failed.\r\n" + ErrorText(serviceTable.get(), hr));
-      break;
-    }
-    const SPropValue* uid = nullptr;
-    if (rows && rows->cRows > 0) {
-      const SRow& row = rows->aRow[0];
-      for (ULONG i = 0; i < row.cValues && row.lpProps; ++i)
-        if (row.lpProps[i].ulPropTag == PR_SERVICE_UID) uid = &row.lpProps[i];
-    }
-    if (!uid || uid->Value.bin.cb < sizeof(MAPIUID) || !uid->Value.bin.lpb) {
-      fail(E_FAIL, "Failed Get Service - StoreUID.");
-      break;
-    }
-
-    void* block = nullptr;
-    hr = mapi::MAPIAllocateBuffer(mapi::CbPropValues(2), &block);
-    values.reset(static_cast<SPropValue*>(block));
-    if (FAILED(hr) || !values) {
-      if (SUCCEEDED(hr)) hr = MAPI_E_NOT_ENOUGH_MEMORY;
-      fail(hr, "MAPI AllocateBuffer Failed.\r\n" + ErrorText(nullptr, hr));
-      break;
-    }
-    const std::string* names[2] = {&mailbox, &server};
-    const ULONG tags[2] = {PR_PROFILE_UNRESOLVED_NAME, PR_PROFILE_UNRESOLVED_SERVER};
-    bool filled = true;
-    for (int i = 0; i < 2; ++i) {
-      void* text = nullptr;
-      hr = mapi::MAPIAllocateMore(static_cast<ULONG>(names[i]->size() + 1), values.get(), &text);
-      if (FAILED(hr) || !text) {
-        if (SUCCEEDED(hr)) hr = MAPI_E_NOT_ENOUGH_MEMORY;
-        fail(hr, "MAPI Allocate More Failed.\r\n" + ErrorText(nullptr, hr));
-        filled = false;
-        break;
-      }
-      std::memcpy(text, names[i]->c_str(), names[i]->size() + 1);
-      values.get()[i].ulPropTag = tags[i];
-      values.get()[i].Value.lpszA = static_cast<char*>(text);
-    }
-    if (!filled) break;
-
-    MAPIUID serviceUid;
-    std::memcpy(&serviceUid, uid->Value.bin.lpb, sizeof serviceUid);
-    hr = serviceAdmin->ConfigureMsgService(&serviceUid, 0, 0, 2, values.get());
-    if (FAILED(hr)) {
-      fail(hr, hr == MAPI_E_USER_CANCEL
-                   ? std::string()
-                   : "Configure MsgService Failed.\r\n" + ErrorText(serviceAdmin.get(), hr));
-      break;
-    }
-
-    hr = mapi::MAPILogonEx(0, profileName, nullptr, kCheckLogonFlags, mapi::Out(session));
+    hr = mapi::MAPILogonEx(0, profileName->data(), nullptr, kCheckLogonFlags, mapi::Out(session));
     if (FAILED(hr) || !session) {
       if (SUCCEEDED(hr)) hr = E_FAIL;
       last = hr;
       cursor.Restore();
       if (hr != MAPI_E_USER_CANCEL) {
-        const std::string text = KnownLogonErrorText(hr).value_or("The logon did not succeed.\r\n" +
-                                                                  ErrorText(nullptr, hr));
+        const std::string text = mapi::KnownLogonErrorText(hr).value_or(
+            "The logon did not succeed.\r\n" + ErrorText(nullptr, hr));
         dialogs_.ErrorBox(mapi::WrapLogonText(text));
       }
       break;
@@ -209,7 +113,8 @@ bool TfrmTempProfile::CheckNames(const std::string& mailbox, const std::string& 
     resolutionHint = false;
     mapi::ProfileReporter reporter;
     reporter.flavour = mapi::Flavour::Gui;
-    mapi::DeleteTempProfile(reporter, profileName);
+    reporter.flushRegistryOnDelete = true;
+    mapi::DeleteTempProfile(reporter, *profileName);
 
     hr = mapi::OpenIdentity(session.get(), &identity);
     if (FAILED(hr) || !identity) {
@@ -227,15 +132,9 @@ bool TfrmTempProfile::CheckNames(const std::string& mailbox, const std::string& 
 
   // Clean-up, on every path.
   cursor.Restore();
-  rows.reset();
-  values.reset();
-  if (nameMade) {
-    if (profAdmin) profAdmin->DeleteProfile(profileName, 0);
-    std::memset(profileName, 0, sizeof profileName);
-  }
+  if (profAdmin) profAdmin->DeleteProfile(profileName->data(), 0);
+  profileName.reset();
   identity.reset();
-  serviceTable.reset();
-  serviceAdmin.reset();
   profAdmin.reset();
   if (session) {
     session->Logoff(0, 0, 0);

@@ -19,12 +19,12 @@
 // Fault injection: call "LookupAccountSidA", match the SID text
 //   ("S-1-5-21-..."), flags 0. The fault's HRESULT becomes the last error: the
 //   Win32 code of a 0x8007xxxx value, else the value itself.
-#include <unistd.h>
 
 #include <cstring>
 
 #include "OrgSession.h"
 #include "TextUtil.h"
+#include "ThisHost.h"
 #include "Win32.h"
 
 namespace {
@@ -45,10 +45,7 @@ std::optional<orgdb::Bytes> ReadSid(const void* sid) {
 }
 
 bool IsLocalComputer(std::string_view name) {
-  if (name.empty() || EqualsNoCase(name, "localhost")) return true;
-  char host[256] = {};
-  if (::gethostname(host, sizeof host - 1) != 0) return false;
-  return EqualsNoCase(name, host);
+  return name.empty() || EqualsNoCase(name, "localhost") || platform::detail::IsThisHost(name);
 }
 
 }  // namespace

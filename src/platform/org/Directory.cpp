@@ -38,6 +38,8 @@
 namespace {
 
 using platform::detail::EqualsNoCase;
+using platform::detail::StartsWithNoCase;
+using platform::detail::TrimBlanks;
 
 class RootDse final : public IADs {
  public:
@@ -70,8 +72,7 @@ class RootDse final : public IADs {
       result = configNc_;
     } else if (EqualsNoCase(name, "defaultNamingContext")) {
       constexpr std::string_view prefix = "CN=Configuration,";
-      if (configNc_.size() > prefix.size() &&
-          EqualsNoCase(configNc_.substr(0, prefix.size()), prefix))
+      if (configNc_.size() > prefix.size() && StartsWithNoCase(configNc_, prefix))
         result = configNc_.substr(prefix.size());
     } else if (EqualsNoCase(name, "dnsHostName")) {
       result = server_;
@@ -132,17 +133,13 @@ bool NamesDirectoryProvider(const std::string& connection) {
   std::size_t start = 0;
   while (start <= connection.size()) {
     std::size_t end = connection.find(';', start);
-    std::string part =
-        connection.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    const std::string_view part =
+        std::string_view(connection)
+            .substr(start, end == std::string::npos ? std::string::npos : end - start);
     std::size_t eq = part.find('=');
     if (eq != std::string::npos) {
-      auto trim = [](std::string s) {
-        s.erase(0, s.find_first_not_of(" \t"));
-        s.erase(s.find_last_not_of(" \t") + 1);
-        return s;
-      };
-      if (EqualsNoCase(trim(part.substr(0, eq)), "Provider"))
-        return EqualsNoCase(trim(part.substr(eq + 1)), "ADsDSOObject");
+      if (EqualsNoCase(TrimBlanks(part.substr(0, eq)), "Provider"))
+        return EqualsNoCase(TrimBlanks(part.substr(eq + 1)), "ADsDSOObject");
     }
     if (end == std::string::npos) break;
     start = end + 1;

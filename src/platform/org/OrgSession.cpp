@@ -6,12 +6,9 @@
 #include <map>
 #include <memory>
 
-#include "TextUtil.h"
 #include "Win32.h"
 
 namespace platform::org {
-
-using platform::detail::EqualsNoCase;
 
 namespace {
 
@@ -55,14 +52,9 @@ void Refresh(Shared& s) {
 std::optional<orgdb::Fault> Match(Shared& s, std::string_view call, std::string_view match,
                                   std::uint32_t flags) {
   std::optional<orgdb::Fault> hit;
-  for (const auto& f : *s.faults) {
-    if (f.call != call) continue;
-    if (f.match && !EqualsNoCase(*f.match, match)) continue;
-    if (f.flags && (flags & *f.flags) != *f.flags) continue;
-    std::int64_t count = ++s.faultCalls[f.id];
-    if (f.nth && count != *f.nth) continue;
-    if (!hit) hit = f;
-  }
+  const orgdb::FaultMatchText text = [match] { return match; };
+  for (const auto& f : *s.faults)
+    if (orgdb::FaultFits(f, call, &text, flags, s.faultCalls[f.id]) && !hit) hit = f;
   return hit;
 }
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "EventSource.h"
 #include "MAPIDefs.h"
 
 namespace console {
@@ -18,7 +19,6 @@ class TTabrixEventLogger {
  public:
   // `programName` is the program file's name without folder (boxstatcon).
   explicit TTabrixEventLogger(const std::string& programName);
-  ~TTabrixEventLogger();
   TTabrixEventLogger(const TTabrixEventLogger&) = delete;
   TTabrixEventLogger& operator=(const TTabrixEventLogger&) = delete;
 
@@ -28,12 +28,11 @@ class TTabrixEventLogger {
   void Log(const std::string& text, WORD type, DWORD eventId = 0, WORD category = 0);
 
   const std::string& SourceName() const { return sourceName_; }
-  bool IsNT() const { return isNT_; }
+  bool IsNT() const { return source_.IsNT(); }
 
  private:
   std::string sourceName_;
-  void* source_ = nullptr;  // event source handle, once registered
-  bool isNT_ = false;
+  mapi::EventSource source_;
 };
 
 }  // namespace console
