@@ -313,7 +313,10 @@ std::string MapiSymbolName(std::string_view table, std::uint32_t value) {
     if (!EqualsNoCase(t.name, table)) continue;
     for (const SymbolRow& row : t.rows)
       if (row.value == value) return row.name;
-    return "$" + Hex8(static_cast<HRESULT>(value));
+    // Appended, not prefixed: g++ 12 warns falsely on "$" + std::string.
+    std::string unknown = "$";
+    unknown += Hex8(static_cast<HRESULT>(value));
+    return unknown;
   }
   return {};
 }

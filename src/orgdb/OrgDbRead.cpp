@@ -195,7 +195,8 @@ struct RunReads {
         params += ", ";
       }
       columns += column;
-      params += "?" + std::to_string(next++);
+      params += '?';
+      params += std::to_string(next++);
     }
     const std::string where = std::string(cols) + "WHERE " + owner + " = ?1 ";
     fromKey = where + "AND (" + columns + ") > (" + params + ") ORDER BY " + columns + " LIMIT ?" +
