@@ -191,7 +191,7 @@ double RoadWithGuiConversion(IMAPISession* session) {
       records.push_back(std::make_unique<core::acTableContent>(
           core::ConvertMailboxRow(row, mapi::Flavour::Gui, nullptr)));
     }
-    gui::TMailboxList records;
+    core::TMailboxList records;
   } listener;
   const auto start = Clock::now();
   mapi::ComPtr<IMsgStore> store;
@@ -270,11 +270,11 @@ int main(int argc, char** argv) {
     // column's order, not timed): the first click sorts descending, the
     // second ascending. The best of the three counts, as for the loads.
     double worst = 0;
-    for (int column = 0; column < gui::kMailboxListColumns; ++column) {
+    for (int column = 0; column < core::kMailboxListColumns; ++column) {
       double best[2] = {1e9, 1e9};
       double repaint[2] = {0, 0};
       for (int round = 0; round < 3; ++round) {
-        window.ListViewRecipientsColumnClick((column + 1) % gui::kMailboxListColumns);
+        window.ListViewRecipientsColumnClick((column + 1) % core::kMailboxListColumns);
         QCoreApplication::processEvents();
         for (int click = 0; click < 2; ++click) {
           const auto start = Clock::now();

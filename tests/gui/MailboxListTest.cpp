@@ -32,7 +32,7 @@ std::unique_ptr<acTableContent> Rec(std::string name, std::int64_t size = 0,
   return r;
 }
 
-std::vector<std::string> Names(const gui::TMailboxList& list) {
+std::vector<std::string> Names(const core::TMailboxList& list) {
   std::vector<std::string> names;
   for (const auto& r : list) names.push_back(r->displayName);
   return names;
@@ -59,8 +59,8 @@ TEST(CompareTextKey, FoldsOnlyAsciiLettersAndComparesBytesUnsigned) {
       {"Smith, John", "smith, john", 0, "punctuation compares by its code"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Sign(gui::CompareTextKey(c.a, c.b)), c.sign) << c.why;
-    EXPECT_EQ(Sign(gui::CompareTextKey(c.b, c.a)), -c.sign) << c.why << " (reversed)";
+    EXPECT_EQ(Sign(core::CompareTextKey(c.a, c.b)), c.sign) << c.why;
+    EXPECT_EQ(Sign(core::CompareTextKey(c.b, c.a)), -c.sign) << c.why << " (reversed)";
   }
 }
 
@@ -78,13 +78,13 @@ TEST(CompareMailboxes, EachColumnUsesItsKey) {
   b.storageLimitInformation = "Below Limit";
   a.emailAddress = "/o=Org/cn=b";
   b.emailAddress = "/O=ORG/CN=A";
-  EXPECT_LT(gui::CompareMailboxes(a, b, 1), 0);
-  EXPECT_GT(gui::CompareMailboxes(a, b, 2), 0) << "5 GB above 1 GB: no 32-bit truncation";
-  EXPECT_LT(gui::CompareMailboxes(a, b, 3), 0) << "numbers, not their texts (9 < 10)";
-  EXPECT_LT(gui::CompareMailboxes(a, b, 4), 0) << "signed";
-  EXPECT_GT(gui::CompareMailboxes(a, b, 5), 0) << "the storage text, not its value";
-  EXPECT_GT(gui::CompareMailboxes(a, b, 8), 0);
-  EXPECT_EQ(gui::CompareMailboxes(a, b, 9), 0);
+  EXPECT_LT(core::CompareMailboxes(a, b, 1), 0);
+  EXPECT_GT(core::CompareMailboxes(a, b, 2), 0) << "5 GB above 1 GB: no 32-bit truncation";
+  EXPECT_LT(core::CompareMailboxes(a, b, 3), 0) << "numbers, not their texts (9 < 10)";
+  EXPECT_LT(core::CompareMailboxes(a, b, 4), 0) << "signed";
+  EXPECT_GT(core::CompareMailboxes(a, b, 5), 0) << "the storage text, not its value";
+  EXPECT_GT(core::CompareMailboxes(a, b, 8), 0);
+  EXPECT_EQ(core::CompareMailboxes(a, b, 9), 0);
 }
 
 TEST(CompareMailboxes, TimesTreatAbsentAsEarliestAndAMillisecondAsEqual) {
@@ -106,29 +106,29 @@ TEST(CompareMailboxes, TimesTreatAbsentAsEarliestAndAMillisecondAsEqual) {
     acTableContent a, b;
     a.lastLogonTime = a.lastLogoffTime = c.a;
     b.lastLogonTime = b.lastLogoffTime = c.b;
-    EXPECT_EQ(Sign(gui::CompareMailboxes(a, b, 6)), c.sign) << c.why;
-    EXPECT_EQ(Sign(gui::CompareMailboxes(a, b, 7)), c.sign) << c.why;
+    EXPECT_EQ(Sign(core::CompareMailboxes(a, b, 6)), c.sign) << c.why;
+    EXPECT_EQ(Sign(core::CompareMailboxes(a, b, 7)), c.sign) << c.why;
   }
 }
 
 TEST(SortMailboxes, AscendingAndDescending) {
-  gui::TMailboxList list;
+  core::TMailboxList list;
   for (const char* n : {"beta", "Zeta", "ALPHA", "\xC4rger", "gamma"}) list.push_back(Rec(n));
-  gui::SortMailboxes(list, 0, true);
+  core::SortMailboxes(list, 0, true);
   EXPECT_EQ(Names(list), (std::vector<std::string>{"ALPHA", "beta", "gamma", "Zeta", "\xC4rger"}));
-  gui::SortMailboxes(list, 0, false);
+  core::SortMailboxes(list, 0, false);
   EXPECT_EQ(Names(list), (std::vector<std::string>{"\xC4rger", "Zeta", "gamma", "beta", "ALPHA"}));
 }
 
 TEST(SortMailboxes, StaysInsideTheListWhateverTheTimesAre) {
   // Times a fraction of a millisecond apart chain into an intransitive
   // order; the sort must still finish with every record present.
-  gui::TMailboxList list;
+  core::TMailboxList list;
   const double t = mapi::EncodeDateTime(2006, 3, 1, 12, 0, 0, 0);
   for (int i = 0; i < 2000; ++i)
     list.push_back(Rec("m" + std::to_string(i), 0,
                        i % 7 == 0 ? mapi::OptionalDateTime() : t + ((i * 37) % 101) * 0.6 * kMs));
-  gui::SortMailboxes(list, 6, true);
+  core::SortMailboxes(list, 6, true);
   ASSERT_EQ(list.size(), 2000u);
   std::set<std::string> names;
   for (const auto& r : list) names.insert(r->displayName);
@@ -143,7 +143,7 @@ TEST(SortMailboxes, AgreesWithTheComparisonOnEveryKeyColumn) {
   const char* texts[] = {"/o=Org/cn=",     "/o=Org/cn=b",  "/O=ORG/CN=A",
                          "/o=Org/cn=\xC4", "/o=Org/cn=_",  "/o=Org/cn=z",
                          "/o=Org/cn=Zz",   "/o=org/cn=zZ", "/o=Org/cn=a1"};
-  gui::TMailboxList list;
+  core::TMailboxList list;
   std::uint64_t seed = 12345;
   const auto next = [&seed] {
     return (seed = seed * 6364136223846793005ull + 1442695040888963407ull) >> 33;
@@ -161,10 +161,10 @@ TEST(SortMailboxes, AgreesWithTheComparisonOnEveryKeyColumn) {
   }
   for (int column : {0, 1, 2, 3, 4, 5, 8}) {
     for (bool ascending : {true, false}) {
-      gui::SortMailboxes(list, column, ascending);
+      core::SortMailboxes(list, column, ascending);
       ASSERT_EQ(list.size(), 500u);
       for (std::size_t i = 0; i + 1 < list.size(); ++i) {
-        const int c = gui::CompareMailboxes(*list[i], *list[i + 1], column);
+        const int c = core::CompareMailboxes(*list[i], *list[i + 1], column);
         EXPECT_TRUE(ascending ? c <= 0 : c >= 0) << "column " << column << " row " << i;
       }
     }
@@ -196,13 +196,13 @@ TEST_F(ListModel, FormatsEachColumnOnDemand) {
                              "03/01/2006 13:05:09",
                              "",
                              "/o=Org/ou=Site/cn=Recipients/cn=jsmith"};
-  for (int c = 0; c < 9; ++c) EXPECT_EQ(gui::MailboxCellText(r, c), expected[c]) << "column " << c;
+  for (int c = 0; c < 9; ++c) EXPECT_EQ(core::MailboxCellText(r, c), expected[c]) << "column " << c;
   r.lastLogoffTime = mapi::EncodeDate(2006, 3, 2);
-  EXPECT_EQ(gui::MailboxCellText(r, 7), "03/02/2006") << "midnight shows the date alone";
+  EXPECT_EQ(core::MailboxCellText(r, 7), "03/02/2006") << "midnight shows the date alone";
 }
 
 TEST_F(ListModel, RowsPastTheRecordsStayBlankAndTextsAreWesternCodePage) {
-  gui::TMailboxList list;
+  core::TMailboxList list;
   list.push_back(Rec("\xC4rger\r\nline two", 1536));
   gui::TMailboxListModel model(&list, nullptr);
   model.SetItemCount(3);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
+#include <QWidget>
 #include <deque>
 #include <functional>
 #include <string>
@@ -50,6 +52,27 @@ class RecordingDialogs final : public gui::TGuiDialogs {
     return answer(dialog);
   }
 
+  // Timers are kept until a test fires them.
+  void OneShot(QObject* context, int milliseconds, std::function<void()> fire) override {
+    timers.push_back(Timer{milliseconds, context, std::move(fire)});
+  }
+  std::optional<gui::SaveFileChoice> SaveFileName(QWidget*,
+                                                  const gui::SaveFileRequest& request) override {
+    saveRequests.push_back(request);
+    if (saveAnswers.empty()) return std::nullopt;
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+  }
+  bool PrintDialog(QWidget*, QPrinter&, int fromPage, int toPage) override {
+    printRanges.emplace_back(fromPage, toPage);
+    return printAnswer;
+  }
+  void RunPreview(QWidget& preview) override {
+    previewTitles.push_back(preview.windowTitle().toStdString());
+    if (preview_) preview_(preview);
+  }
+
   // The texts shown, in order.
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
@@ -65,6 +88,19 @@ class RecordingDialogs final : public gui::TGuiDialogs {
   std::vector<std::string> dialogTitles;  // every modal dialog run, by caption
   std::deque<std::function<int(QDialog&)>> modal;
   bool answerYes = true;
+
+  struct Timer {
+    int milliseconds;
+    QPointer<QObject> context;
+    std::function<void()> fire;
+  };
+  std::vector<Timer> timers;
+  std::vector<gui::SaveFileRequest> saveRequests;
+  std::deque<std::optional<gui::SaveFileChoice>> saveAnswers;
+  std::vector<std::pair<int, int>> printRanges;
+  bool printAnswer = false;
+  std::vector<std::string> previewTitles;
+  std::function<void(QWidget&)> preview_;
   int depth = 0;
   int hourglassesShown = 0;
 

@@ -99,6 +99,14 @@ class ScreenDialogs final : public gui::TGuiDialogs {
     dialog.hide();
     return result;
   }
+  // No window here starts a timer, a file or print dialog or a preview yet;
+  // the screens tool answers them as cancelled.
+  void OneShot(QObject*, int, std::function<void()>) override {}
+  std::optional<gui::SaveFileChoice> SaveFileName(QWidget*, const gui::SaveFileRequest&) override {
+    return std::nullopt;
+  }
+  bool PrintDialog(QWidget*, QPrinter&, int, int) override { return false; }
+  void RunPreview(QWidget&) override {}
 
   std::function<int(QDialog&)> next;
   QString boxName;  // the file name of the next message box; empty: not saved

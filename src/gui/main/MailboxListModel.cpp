@@ -12,12 +12,12 @@ namespace {
 QVariant ColumnAlignment(int column) {
   return QVariant::fromValue(
       Qt::AlignVCenter |
-      (kMailboxColumnsShown[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft));
+      (core::kMailboxColumnsShown[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft));
 }
 
 }  // namespace
 
-TMailboxListModel::TMailboxListModel(const TMailboxList* records, QObject* parent)
+TMailboxListModel::TMailboxListModel(const core::TMailboxList* records, QObject* parent)
     : QAbstractTableModel(parent), records_(records) {
   headerImages_.fill(-1);
 }
@@ -34,20 +34,20 @@ void TMailboxListModel::SetItemCount(int count) {
 }
 
 void TMailboxListModel::SetHeaderImage(int column, int image) {
-  if (column < 0 || column >= kMailboxListColumns) return;
+  if (column < 0 || column >= core::kMailboxListColumns) return;
   headerImages_[static_cast<std::size_t>(column)] = image;
   emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
 int TMailboxListModel::HeaderImage(int column) const {
-  return column >= 0 && column < kMailboxListColumns
+  return column >= 0 && column < core::kMailboxListColumns
              ? headerImages_[static_cast<std::size_t>(column)]
              : -1;
 }
 
 void TMailboxListModel::RowsChanged() {
   if (itemCount_ > 0)
-    emit dataChanged(index(0, 0), index(itemCount_ - 1, kMailboxListColumns - 1),
+    emit dataChanged(index(0, 0), index(itemCount_ - 1, core::kMailboxListColumns - 1),
                      {Qt::DisplayRole});
 }
 
@@ -56,24 +56,24 @@ int TMailboxListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TMailboxListModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kMailboxListColumns;
+  return parent.isValid() ? 0 : core::kMailboxListColumns;
 }
 
 QVariant TMailboxListModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.column() >= kMailboxListColumns) return {};
+  if (!index.isValid() || index.column() >= core::kMailboxListColumns) return {};
   if (role == Qt::TextAlignmentRole) return ColumnAlignment(index.column());
   if (role != Qt::DisplayRole) return {};
   // A row the records do not reach stays blank.
   const auto row = static_cast<std::size_t>(index.row());
   if (records_->empty() || row >= records_->size() || !(*records_)[row]) return QString();
-  return FromAnsi(MailboxCellText(*(*records_)[row], index.column()));
+  return FromAnsi(core::MailboxCellText(*(*records_)[row], index.column()));
 }
 
 QVariant TMailboxListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || section < 0 || section >= kMailboxListColumns) return {};
+  if (orientation != Qt::Horizontal || section < 0 || section >= core::kMailboxListColumns) return {};
   switch (role) {
     case Qt::DisplayRole:
-      return QString::fromLatin1(kMailboxColumnsShown[section].caption);
+      return QString::fromLatin1(core::kMailboxColumnsShown[section].caption);
     case Qt::DecorationRole: {
       const int image = headerImages_[static_cast<std::size_t>(section)];
       if (image == 0 || image == 1) return SortMark(image);

@@ -13,7 +13,7 @@ namespace gui {
 class TMailboxListModel : public QAbstractTableModel {
  public:
   // `records` is the main window's list; it outlives the model.
-  TMailboxListModel(const TMailboxList* records, QObject* parent);
+  TMailboxListModel(const core::TMailboxList* records, QObject* parent);
 
   // The list view's item count; rows past the records' end stay blank.
   void SetItemCount(int count);
@@ -33,9 +33,9 @@ class TMailboxListModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
-  const TMailboxList* records_;
+  const core::TMailboxList* records_;
   int itemCount_ = 0;
-  std::array<int, kMailboxListColumns> headerImages_;
+  std::array<int, core::kMailboxListColumns> headerImages_;
 };
 
 }  // namespace gui

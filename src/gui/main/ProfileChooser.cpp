@@ -1,11 +1,11 @@
 #include "ProfileChooser.h"
 
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
 #include "AnsiText.h"
 #include "ExtendedMAPI.h"
+#include "FixedLayout.h"
 #include "GuiDialogs.h"
 #include "MapiSimApi.h"
 #include "Win32.h"
@@ -16,9 +16,7 @@ TfrmChooseProfile::TfrmChooseProfile(QWidget* owner, const std::vector<QString>&
     : QDialog(owner) {
   setWindowTitle(QStringLiteral("Choose Profile"));
   setFixedSize(300, 196);
-  auto* label = new QLabel(QStringLiteral("Profile Name:"), this);
-  label->move(8, 8);
-  label->adjustSize();
+  MakeLabel(this, QStringLiteral("Profile Name:"), 8, 8);
   lbProfiles = new QListWidget(this);
   lbProfiles->setGeometry(8, 26, 284, 124);
   for (const QString& name : names) lbProfiles->addItem(name);

@@ -16,8 +16,6 @@ int main(int argc, char** argv) {
 
   gui::QtUserDialogs dialogs;
   gui::TfrmMainExecute window(dialogs);
-  // The print-choice dialog that lives for the whole run joins here with
-  // the reports.
   window.show();
   return app.exec();
 }

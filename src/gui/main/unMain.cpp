@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "ElidingHeader.h"
+#include "FixedLayout.h"
 #include "GuiLook.h"
 #include "Icons.h"
 #include "MailboxColumns.h"
@@ -40,42 +41,7 @@ constexpr int kClientHeight = 561 - 2 * 4 - 19;
 
 constexpr const char* kQuestionsAnswersPage = "https://www.tabrix.example/mailboxstats/faq.html";
 
-QToolButton* MakeSpeedButton(QWidget* parent, const QString& caption, QRect geometry, bool flat) {
-  auto* button = new QToolButton(parent);
-  button->setText(caption);
-  button->setGeometry(geometry);
-  button->setAutoRaise(flat);
-  button->setFocusPolicy(Qt::NoFocus);  // speed buttons never take the focus
-  return button;
-}
-
-QRadioButton* MakeRadio(QWidget* parent, const QString& caption, QRect geometry) {
-  auto* radio = new QRadioButton(caption, parent);
-  radio->setGeometry(geometry);
-  return radio;
-}
-
-QLabel* MakeLabel(QWidget* parent, const QString& caption, int x, int y) {
-  auto* label = new QLabel(caption, parent);
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
 }  // namespace
-
-TfrmMainExecute::BusyScope::BusyScope(TfrmMainExecute& window) : window_(window) {
-  if (window_.busy_++ == 0) qApp->installEventFilter(&window_);
-}
-
-TfrmMainExecute::BusyScope::~BusyScope() {
-  if (--window_.busy_ != 0) return;
-  qApp->removeEventFilter(&window_);
-  if (window_.closePending_) {
-    window_.closePending_ = false;
-    QTimer::singleShot(0, &window_, [w = &window_] { w->close(); });
-  }
-}
 
 TfrmMainExecute::TfrmMainExecute(TGuiDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs) {
@@ -182,8 +148,8 @@ void TfrmMainExecute::BuildList(QWidget* page) {
   header->setHighlightSections(false);
   header->setStretchLastSection(false);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  for (int c = 0; c < kMailboxListColumns; ++c)
-    header->resizeSection(c, kMailboxColumnsShown[c].width);
+  for (int c = 0; c < core::kMailboxListColumns; ++c)
+    header->resizeSection(c, core::kMailboxColumnsShown[c].width);
   connect(header, &QHeaderView::sectionClicked, this,
           [this](int column) { ListViewRecipientsColumnClick(column); });
   ListViewRecipients->viewport()->installEventFilter(this);
@@ -227,9 +193,8 @@ void TfrmMainExecute::FormShow() {
 }
 
 void TfrmMainExecute::closeEvent(QCloseEvent* event) {
-  if (Busy()) {
+  if (hold_.DeferClose()) {
     // Closing in the middle of a logon, logoff or load waits for its end.
-    closePending_ = true;
     event->ignore();
     return;
   }
@@ -244,21 +209,7 @@ bool TfrmMainExecute::eventFilter(QObject* watched, QEvent* event) {
     ListViewRecipientsDblClick();
     return false;
   }
-  if (!Busy() || !watched->isWidgetType()) return false;
-  switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Wheel:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::ContextMenu:
-      return static_cast<QWidget*>(watched)->window() == this;
-    default:
-      return false;
-  }
+  return false;
 }
 
 void TfrmMainExecute::FormDestroy() {
@@ -279,10 +230,8 @@ void TfrmMainExecute::QuestionsAnswers1Click() {
   ShellExecuteA(nullptr, "open", kQuestionsAnswersPage, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void TfrmMainExecute::sbPrintClick() {
-  // The print and save flow belongs to the reports, which are not part of
-  // this window yet.
-}
+// Printing and saving come with the reports; the button does nothing yet.
+void TfrmMainExecute::sbPrintClick() {}
 
 void TfrmMainExecute::RegisterProfileChooser() {
   if (!chooser_)

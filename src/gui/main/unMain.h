@@ -11,7 +11,9 @@
 #include <string>
 
 #include "GuiDialogs.h"
+#include "InputHold.h"
 #include "MailboxCompare.h"
+#include "MainWindowState.h"
 #include "MapiPtr.h"
 #include "ServerDiscovery.h"
 
@@ -88,11 +90,17 @@ class TfrmMainExecute : public QMainWindow {
   const std::string& HomeServerName() const { return discovery_.homeServerName; }
   const std::string& OrganizationName() const { return discovery_.organizationName; }
   const std::string& SiteName() const { return discovery_.siteName; }
-  TMailboxList& Mailboxes() { return mailboxes_; }
-  const TMailboxList& Mailboxes() const { return mailboxes_; }
+  core::TMailboxList& Mailboxes() { return mailboxes_; }
+  const core::TMailboxList& Mailboxes() const { return mailboxes_; }
+
+  // What the windows opened from here borrow: session, server and list.
+  TMainWindowState Borrowed() {
+    return TMainWindowState{session_.get(), discovery_.serverDn, discovery_.homeServerName,
+                            &mailboxes_};
+  }
 
   // Whether a logon, logoff or load is running (input is held back).
-  bool Busy() const { return busy_ > 0; }
+  bool Busy() const { return hold_.Busy(); }
   // Whether the list view shows its hint.
   bool ListHintShown() const { return listHintShown_; }
   TMailboxListModel* ListModel() const { return listModel_; }
@@ -125,19 +133,8 @@ class TfrmMainExecute : public QMainWindow {
  private:
   friend class TMainLoadListener;
 
-  // Holds back the user's input to the window while a logon, logoff or load
-  // runs, so that the points where pending messages are processed cannot
-  // start another one. A close asked for meanwhile happens afterwards.
-  class BusyScope {
-   public:
-    explicit BusyScope(TfrmMainExecute& window);
-    ~BusyScope();
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-   private:
-    TfrmMainExecute& window_;
-  };
+  // A logon, logoff or load holds the window's input for its length.
+  using BusyScope = TInputHold::Scope;
 
   void BuildControls();
   void BuildMenus();
@@ -166,11 +163,10 @@ class TfrmMainExecute : public QMainWindow {
   bool loggedOn_ = false;
   mapi::ComPtr<IMAPISession> session_;
   mapi::ComPtr<IAddrBook> addressBook_;
-  TMailboxList mailboxes_;
+  core::TMailboxList mailboxes_;
 
   bool listHintShown_ = false;
-  int busy_ = 0;               // nesting depth of logon, logoff and load
-  bool closePending_ = false;  // a close asked for while busy
+  TInputHold hold_{*this};  // held during logon, logoff and load
   bool destroyed_ = false;     // FormDestroy has run
   std::unique_ptr<ProfileChooserContext> chooser_;
 };

@@ -8,29 +8,25 @@
 namespace gui {
 
 void TfrmMainExecute::ListViewRecipientsColumnClick(int column) {
-  if (Busy() || column < 0 || column >= kMailboxListColumns) return;
+  if (Busy() || column < 0 || column >= core::kMailboxListColumns) return;
   if (column == SortColumn)
     SortAscending = !SortAscending;
   else
     SortAscending = false;
   if (listModel_->ItemCount() > 0) {
-    for (int c = 0; c < kMailboxListColumns; ++c) listModel_->SetHeaderImage(c, -1);
+    for (int c = 0; c < core::kMailboxListColumns; ++c) listModel_->SetHeaderImage(c, -1);
     listModel_->SetHeaderImage(column, SortAscending ? 0 : 1);
   }
   SortColumn = column;
-  SortMailboxes(mailboxes_, SortColumn, SortAscending);
+  core::SortMailboxes(mailboxes_, SortColumn, SortAscending);
   listModel_->RowsChanged();
   ListViewRecipients->viewport()->update();
 }
 
-void TfrmMainExecute::ListViewRecipientsDblClick() {
-  // Opens the details window for the selected row once that window exists;
-  // until then a double click does nothing.
-}
+// The details window is not built yet: a double click and the "Details"
+// button do nothing so far.
+void TfrmMainExecute::ListViewRecipientsDblClick() {}
 
-void TfrmMainExecute::sbUSDClick() {
-  // Opens the selection dialog and then the details window once those
-  // exist; until then the button does nothing.
-}
+void TfrmMainExecute::sbUSDClick() {}
 
 }  // namespace gui

@@ -111,7 +111,7 @@ class TMainLoadListener final : public core::MailboxTableListener {
 bool TfrmMainExecute::LoadMailboxTable(std::string serverDn) {
   // The DN is taken by value: the caller may hand in ServerDN itself, which
   // is released below before the copy is made.
-  BusyScope busy(*this);
+  BusyScope busy(hold_);
   StatusBar->ClearPanels();
   mapi::HourglassCursor cursor(&dialogs_);
   sbLogOn->setEnabled(false);

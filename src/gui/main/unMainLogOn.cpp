@@ -41,7 +41,7 @@ class RepaintSuspension {
 
 void TfrmMainExecute::sbLogOnClick() {
   if (Busy()) return;
-  BusyScope busy(*this);
+  BusyScope busy(hold_);
   if (loggedOn_) {
     LogOff();
     sbLogOn->setText(QStringLiteral("Log On"));
@@ -70,7 +70,7 @@ std::optional<std::string> TfrmMainExecute::CreateTempProfile(const std::string&
 }
 
 bool TfrmMainExecute::LogOn() {
-  BusyScope busy(*this);
+  BusyScope busy(hold_);
   mapi::HourglassCursor cursor(&dialogs_);
   SetLogOnHint(kLogOnHint);
   StatusBar->ClearPanels();
@@ -171,7 +171,7 @@ void TfrmMainExecute::EndMapiSession() {
 }
 
 void TfrmMainExecute::LogOff() {
-  BusyScope busy(*this);
+  BusyScope busy(hold_);
   SetListHint(false);
   sbUSD->setEnabled(false);
   sbPrint->setEnabled(false);

@@ -5,36 +5,11 @@
 #include <QPushButton>
 
 #include "AnsiText.h"
+#include "FixedLayout.h"
 #include "GuiLook.h"
 #include "TextForms.h"
 
 namespace gui {
-
-namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* text, int x, int y) {
-  auto* label = new QLabel(QString::fromLatin1(text), parent);
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
-QLabel* MakeWrappedLabel(QWidget* parent, const char* text, QRect geometry) {
-  auto* label = new QLabel(QString::fromLatin1(text), parent);
-  label->setWordWrap(true);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label->setGeometry(geometry);
-  return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* text, QRect geometry) {
-  auto* button = new QPushButton(QString::fromLatin1(text), parent);
-  button->setGeometry(geometry);
-  button->setAutoDefault(false);
-  return button;
-}
-
-}  // namespace
 
 TfrmTempProfile::TfrmTempProfile(QWidget* owner, TGuiDialogs& dialogs)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -3,7 +3,7 @@
 #include "DateTimeText.h"
 #include "NumberText.h"
 
-namespace gui {
+namespace core {
 
 std::string MailboxCellText(const core::acTableContent& record, int column) {
   if (column < 0 || column >= kMailboxListColumns) return {};
@@ -21,4 +21,4 @@ std::string MailboxCellText(const core::acTableContent& record, int column) {
   return {};
 }
 
-}  // namespace gui
+}  // namespace core

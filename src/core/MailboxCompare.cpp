@@ -11,7 +11,7 @@
 #include "MailboxColumns.h"
 #include "TextForms.h"
 
-namespace gui {
+namespace core {
 
 namespace {
 
@@ -146,4 +146,4 @@ void SortMailboxes(TMailboxList& list, int column, bool ascending) {
   }
 }
 
-}  // namespace gui
+}  // namespace core

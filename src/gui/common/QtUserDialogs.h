@@ -1,5 +1,6 @@
-// The dialog seam with real Qt message boxes, the override cursor and
-// QDialog::exec.
+// The dialog seam with real Qt message boxes, the override cursor,
+// QDialog::exec, QTimer, the file and print dialogs and a local event loop
+// for the preview.
 #pragma once
 
 #include <QString>
@@ -24,6 +25,11 @@ class QtUserDialogs final : public TGuiDialogs {
   void ShowHourglass() override;
   void RestoreCursor() override;
   int ExecModal(QDialog& dialog) override;
+  void OneShot(QObject* context, int milliseconds, std::function<void()> fire) override;
+  std::optional<SaveFileChoice> SaveFileName(QWidget* owner,
+                                             const SaveFileRequest& request) override;
+  bool PrintDialog(QWidget* owner, QPrinter& printer, int fromPage, int toPage) override;
+  void RunPreview(QWidget& preview) override;
 
  private:
   int hourglassDepth_ = 0;  // hourglasses shown and not yet restored

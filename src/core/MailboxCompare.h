@@ -8,7 +8,7 @@
 
 #include "acTableContent.h"
 
-namespace gui {
+namespace core {
 
 // The main window's records, in list order; the list owns them.
 using TMailboxList = std::vector<std::unique_ptr<core::acTableContent>>;
@@ -29,4 +29,4 @@ int CompareMailboxes(const core::acTableContent& a, const core::acTableContent& 
 // sort is one that stays within the list whatever the comparison answers.
 void SortMailboxes(TMailboxList& list, int column, bool ascending);
 
-}  // namespace gui
+}  // namespace core

@@ -8,7 +8,7 @@
 #include "MailboxCompare.h"
 #include "acTableContent.h"
 
-namespace gui {
+namespace core {
 
 // How a column shows its field; the two number kinds sort alike.
 enum class ColumnKind { Text, Kilobytes, Count, Time };
@@ -49,4 +49,4 @@ inline constexpr MailboxColumn kMailboxColumnsShown[kMailboxListColumns] = {
 // other column.
 std::string MailboxCellText(const core::acTableContent& record, int column);
 
-}  // namespace gui
+}  // namespace core

@@ -2,8 +2,14 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimer>
 #include <algorithm>
 
 #include "AnsiText.h"
@@ -37,6 +43,26 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
   PrepareMessageBox(box);
   box.exec();
 }
+
+// Ends the preview's event loop when the preview window is hidden (closing
+// hides it; a close that is refused does not).
+class PreviewCloseWatch final : public QObject {
+ public:
+  PreviewCloseWatch(QEventLoop* loop, QObject* parent) : QObject(parent), loop_(loop) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Hide) {
+      loop_->quit();
+      watched->removeEventFilter(this);
+      deleteLater();
+    }
+    return false;
+  }
+
+ private:
+  QEventLoop* loop_;
+};
 
 }  // namespace
 
@@ -102,6 +128,45 @@ void QtUserDialogs::RestoreCursor() {
 
 int QtUserDialogs::ExecModal(QDialog& dialog) {
   return dialog.exec();
+}
+
+void QtUserDialogs::OneShot(QObject* context, int milliseconds, std::function<void()> fire) {
+  QTimer::singleShot(milliseconds, context, std::move(fire));
+}
+
+std::optional<SaveFileChoice> QtUserDialogs::SaveFileName(QWidget* owner,
+                                                          const SaveFileRequest& request) {
+  QFileDialog dialog(owner, request.caption);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters(request.filters);
+  if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size())
+    dialog.selectNameFilter(request.filters[request.selectedFilter]);
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return SaveFileChoice{dialog.selectedFiles().front(),
+                        std::max(0, static_cast<int>(request.filters.indexOf(
+                                        dialog.selectedNameFilter())))};
+}
+
+bool QtUserDialogs::PrintDialog(QWidget* owner, QPrinter& printer, int fromPage, int toPage) {
+  QPrintDialog dialog(&printer, owner);
+  dialog.setMinMax(fromPage, toPage);
+  dialog.setFromTo(fromPage, toPage);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void QtUserDialogs::RunPreview(QWidget& preview) {
+  // The preview is a window of its own; the call waits for it to close, as
+  // a modal window would, while the program's events keep flowing.
+  QEventLoop loop;
+  QPointer<QWidget> watched(&preview);
+  preview.setAttribute(Qt::WA_DeleteOnClose, false);
+  preview.setWindowModality(Qt::ApplicationModal);
+  preview.installEventFilter(new PreviewCloseWatch(&loop, &preview));
+  QObject::connect(&preview, &QObject::destroyed, &loop, &QEventLoop::quit);
+  preview.showMaximized();
+  if (watched && watched->isVisible()) loop.exec();
 }
 
 }  // namespace gui
