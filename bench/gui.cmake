@@ -1,9 +1,7 @@
 # The main window's load, sorts and memory on a 100,000-mailbox server,
 # against the console's server pass in the same run (included by
-# bench/CMakeLists.txt; needs the GUI).
-if(TARGET boxstat_lib)
-  add_executable(gui_bench ${CMAKE_CURRENT_LIST_DIR}/gui_bench.cpp)
-  target_link_libraries(gui_bench PRIVATE boxstat_lib tabrixcore orgdb orgsetup)
-  target_compile_definitions(gui_bench PRIVATE TABRIX_MAPI_LIBRARY="$<TARGET_FILE:mapi32>")
-  add_dependencies(gui_bench mapi32)
-endif()
+# bench/CMakeLists.txt when the GUI is built).
+add_executable(gui_bench ${CMAKE_CURRENT_LIST_DIR}/gui_bench.cpp)
+target_link_libraries(gui_bench PRIVATE boxstat_lib tabrixcore orgdb orgsetup)
+target_compile_definitions(gui_bench PRIVATE TABRIX_MAPI_LIBRARY="$<TARGET_FILE:mapi32>")
+add_dependencies(gui_bench mapi32)

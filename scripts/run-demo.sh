@@ -14,20 +14,13 @@ fi
 bin=$(cd "$1" && pwd)
 mkdir -p "$2"
 demo=$(cd "$2" && pwd)
-org="$(dirname "$bin")/demo/organisation.db"
 
-for f in "$bin/boxstatcon" "$bin/tabrix-org" "$bin/libmapi32.so" "$org"; do
-  if [ ! -e "$f" ]; then
-    echo "run-demo: $f is missing; build the project first" >&2
-    exit 1
-  fi
-done
+if [ ! -x "$bin/boxstatcon" ]; then
+  echo "run-demo: $bin/boxstatcon is missing; build the project first" >&2
+  exit 1
+fi
 
-# A fresh machine root: registry, system folder with the MAPI library, event
-# log, the demo organisation and a default profile for "admin" on SRV01.
-rm -rf "$demo/machine"
-"$bin/tabrix-org" setup "$demo/machine" --org "$org" --mapi-lib "$bin/libmapi32.so" \
-  --profile-mailbox admin --profile-server SRV01
+bash "$(dirname "$0")/demo-machine.sh" "$bin" "$demo/machine"
 
 cp -f "$bin/boxstatcon" "$demo/boxstatcon"
 cat > "$demo/BOXSTATCON.INI" <<'INI'
@@ -58,4 +51,6 @@ echo
 echo "Report: $report ($(($(wc -l < "$report") - 1)) mailboxes)"
 echo "Event log: $demo/machine/eventlog/Application.jsonl"
 echo "First lines of the report:"
-head -n 6 "$report" | tr -d '\r'
+# The report is in the Windows code page, as Windows tools expect it; the
+# terminal wants UTF-8.
+head -n 6 "$report" | tr -d '\r' | iconv -f WINDOWS-1252 -t UTF-8
