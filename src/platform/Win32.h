@@ -1,14 +1,14 @@
 // Win32-shaped platform calls, implemented on POSIX against the machine root.
 // The system's own code calls these exactly as it would call Windows; the
 // shapes (names, parameters, return codes) are those of the Windows API.
-// Types shared with MAPI (DWORD, BOOL, FILETIME, HRESULT ...) come from the
-// MAPI header so that both agree.
+// The base types (DWORD, BOOL, FILETIME, HRESULT ...) come from WinTypes.h,
+// which MAPI builds on too, so that both agree.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "MAPIDefs.h"
+#include "WinTypes.h"
 
 // ---------------------------------------------------------------------------
 // Handles and common types.
