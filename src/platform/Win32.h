@@ -203,13 +203,6 @@ BOOL FileTimeToLocalFileTime(const FILETIME* lpFileTime, FILETIME* lpLocalFileTi
 DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION* lpTimeZoneInformation);
 
 // ---------------------------------------------------------------------------
-// Accounts (answered from the organisation's NT accounts).
-enum SID_NAME_USE { SidTypeUser = 1, SidTypeGroup, SidTypeDomain, SidTypeAlias, SidTypeWellKnownGroup };
-BOOL LookupAccountSidA(LPCSTR lpSystemName, PSID Sid, LPSTR Name, LPDWORD cchName,
-                       LPSTR ReferencedDomainName, LPDWORD cchReferencedDomainName,
-                       SID_NAME_USE* peUse);
-
-// ---------------------------------------------------------------------------
 // Message boxes outside any window (the console's non-NT event path). Here
 // they write the caption and text to standard error.
 constexpr UINT MB_OK = 0x0;
