@@ -30,7 +30,7 @@
 
 namespace {
 
-using platform::detail::EqualsNoCase;
+using platform::EqualsNoCase;
 
 BOOL Fail(DWORD code) {
   SetLastError(code);

@@ -37,9 +37,9 @@
 
 namespace {
 
-using platform::detail::EqualsNoCase;
-using platform::detail::StartsWithNoCase;
-using platform::detail::TrimBlanks;
+using platform::EqualsNoCase;
+using platform::StartsWithNoCase;
+using platform::TrimBlanks;
 
 class RootDse final : public IADs {
  public:

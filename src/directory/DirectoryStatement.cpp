@@ -7,7 +7,7 @@
 
 namespace directory {
 
-using platform::detail::EqualsNoCase;
+using platform::EqualsNoCase;
 
 namespace {
 
