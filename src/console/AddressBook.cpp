@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "Accounts.h"
 #include "ConsoleOutput.h"
 #include "EDKDEBUG.h"
 #include "MAPIUtils.h"

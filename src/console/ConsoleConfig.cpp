@@ -5,6 +5,7 @@
 
 #include "ConsoleOutput.h"
 #include "TextForms.h"
+#include "TextUtil.h"
 #include "Win32.h"
 
 namespace console {
@@ -45,7 +46,7 @@ std::string Printable(std::string_view text) {
 
 }  // namespace
 
-std::string TrimText(std::string_view text) { return mapi::TrimBlanks(text); }
+std::string TrimText(std::string_view text) { return mapi::TrimControls(text); }
 
 std::optional<std::string> ReportNameProblem(std::string_view serverName) {
   bool bad = serverName.find_first_of("/\\") != std::string_view::npos ||
@@ -76,7 +77,7 @@ ConfigResult ReadConsoleConfig(const std::string& iniPath, std::ostream& out) {
   dn += "/ou=" + (site.empty() ? std::string("ERROR") : site);
   const std::string server = TrimText(ReadString(iniPath, "Server0", "Server Name", ""));
   dn += "/cn=Configuration/cn=Servers/cn=" + (server.empty() ? std::string("ERROR") : server);
-  dn = mapi::AsciiUpper(dn);
+  dn = platform::AsciiUppered(dn);
   // A missing key and an empty value are what the check is for; a name that
   // merely contains "error" is a name like any other.
   if (orgMissing || site.empty() || server.empty()) return result;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "MailboxColumns.h"
-#include "TextForms.h"
+#include "TextUtil.h"
 
 namespace core {
 
@@ -33,8 +33,8 @@ int CompareTime(const mapi::OptionalDateTime& a, const mapi::OptionalDateTime& b
 int CompareTextKey(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const auto x = static_cast<unsigned char>(mapi::AsciiUpper(a[i]));
-    const auto y = static_cast<unsigned char>(mapi::AsciiUpper(b[i]));
+    const auto x = static_cast<unsigned char>(platform::AsciiUpper(a[i]));
+    const auto y = static_cast<unsigned char>(platform::AsciiUpper(b[i]));
     if (x != y) return static_cast<int>(x) - static_cast<int>(y);
   }
   return CompareNumber(static_cast<std::int64_t>(a.size()), static_cast<std::int64_t>(b.size()));
@@ -102,7 +102,7 @@ void SortByText(TMailboxList& list, std::string core::acTableContent::*field, bo
   std::size_t at = 0;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const std::string& text = (*list[i]).*field;
-    for (std::size_t k = 0; k < text.size(); ++k) block[at + k] = mapi::AsciiUpper(text[k]);
+    for (std::size_t k = 0; k < text.size(); ++k) block[at + k] = platform::AsciiUpper(text[k]);
     keys.emplace_back(std::string_view(block.data() + at, text.size()),
                       static_cast<std::uint32_t>(i));
     at += text.size();

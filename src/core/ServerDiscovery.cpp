@@ -9,7 +9,7 @@
 #include "MapiErrorText.h"
 #include "MapiPtr.h"
 #include "PrivateStore.h"
-#include "TextForms.h"
+#include "TextUtil.h"
 
 namespace core {
 
@@ -119,7 +119,7 @@ void QueryExchangeServers(const std::string& homeServerName, const std::string& 
     if (box.Count() > 0) {
       box.Select(0);
       for (int i = 0; i < box.Count(); ++i) {
-        if (mapi::EqualsNoCase(box.Entry(i).name, homeServerName)) {
+        if (platform::EqualsNoCase(box.Entry(i).name, homeServerName)) {
           box.Select(i);
           break;
         }

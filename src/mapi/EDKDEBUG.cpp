@@ -4,6 +4,7 @@
 
 #include "ApplicationTitle.h"
 #include "TextForms.h"
+#include "UniqueHKey.h"
 #include "Win32.h"
 
 namespace mapi {
@@ -41,23 +42,24 @@ bool TTabrixEventLogger::Register() {
   const std::string program = path;
   const std::string title = ApplicationTitle();
 
-  HKEY key = nullptr;
+  HKEY raw = nullptr;
   DWORD disposition = 0;
   if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kEventLogKey + title).c_str(), 0, nullptr,
-                      REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                      REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &raw,
                       &disposition) != ERROR_SUCCESS)
     return false;
+  // Closed when the registration ends, after the source is opened.
+  const platform::UniqueHKey key(raw);
   // A value that cannot be written does not stop the registration.
-  SetString(key, "EventMessageFile", program);
-  SetString(key, "ParameterMessageFile", "%SystemRoot%\\System32\\kernel32.dll");
-  SetString(key, "CategoryMessageFile", program);
+  SetString(key.get(), "EventMessageFile", program);
+  SetString(key.get(), "ParameterMessageFile", "%SystemRoot%\\System32\\kernel32.dll");
+  SetString(key.get(), "CategoryMessageFile", program);
   DWORD types = 7;
-  RegSetValueExA(key, "TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
+  RegSetValueExA(key.get(), "TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
                  sizeof types);
 
   const bool opened = source_.Open(title);
   if (opened) errorCount_ = warningCount_ = informationCount_ = 0;
-  RegCloseKey(key);
   return opened;
 }
 

@@ -11,7 +11,7 @@
 
 namespace mapi {
 
-// Which program is running; the Parts that differ between the two programs
+// Which program is running; the units that differ between the two programs
 // read it as a parameter.
 enum class Flavour { Gui, Console };
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "UniqueHKey.h"
 #include "Win32.h"
 
 namespace mapi::binding {
@@ -56,11 +57,11 @@ void* SearchByComponentPath(std::string* path) {
   if (getComponentPath) {
     std::optional<std::string> applicationLcid;
     std::optional<std::string> officeLcid;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kOutlookKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      applicationLcid = ReadQualifier(key, "MSIApplicationLCID");
-      officeLcid = ReadQualifier(key, "MSIOfficeLCID");
-      RegCloseKey(key);
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kOutlookKey, 0, KEY_READ, &raw) == ERROR_SUCCESS) {
+      const platform::UniqueHKey key(raw);
+      applicationLcid = ReadQualifier(key.get(), "MSIApplicationLCID");
+      officeLcid = ReadQualifier(key.get(), "MSIOfficeLCID");
     }
     std::string component = kMapiComponent;
     auto ask = [&](std::optional<std::string>& qualifier) {
@@ -94,15 +95,18 @@ void* SearchByMessagingSwitch() {
   const bool newerThanNt351 =
       version.dwMajorVersion > 3 || (version.dwMajorVersion == 3 && version.dwMinorVersion > 51);
   if (newerThanNt351) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMessagingKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-      return nullptr;
     char value[10] = {};
-    DWORD size = 9;
-    DWORD type = REG_NONE;
-    LONG rc =
-        RegQueryValueExA(key, "MAPIX", nullptr, &type, reinterpret_cast<LPBYTE>(value), &size);
-    RegCloseKey(key);
+    LONG rc = ERROR_SUCCESS;
+    {
+      HKEY raw = nullptr;
+      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMessagingKey, 0, KEY_READ, &raw) != ERROR_SUCCESS)
+        return nullptr;
+      const platform::UniqueHKey key(raw);
+      DWORD size = 9;
+      DWORD type = REG_NONE;
+      rc = RegQueryValueExA(key.get(), "MAPIX", nullptr, &type, reinterpret_cast<LPBYTE>(value),
+                            &size);
+    }  // the key is closed before any library is loaded
     if (rc != ERROR_SUCCESS) return LoadLibraryA("mapi32.dll");
     if (std::strcmp(value, "1") != 0) return nullptr;
   } else if (GetProfileIntA("Mail", "MAPIX", 0) == 0) {

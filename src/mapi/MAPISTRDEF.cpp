@@ -8,6 +8,7 @@
 
 #include "MAPISTRDEF_PropTags.h"
 #include "TextForms.h"
+#include "TextUtil.h"
 
 namespace mapi {
 namespace {
@@ -310,7 +311,7 @@ std::span<const SymbolTable> SymbolTables() {
 
 std::string MapiSymbolName(std::string_view table, std::uint32_t value) {
   for (const SymbolTable& t : kTables) {
-    if (!EqualsNoCase(t.name, table)) continue;
+    if (!platform::EqualsNoCase(t.name, table)) continue;
     for (const SymbolRow& row : t.rows)
       if (row.value == value) return row.name;
     // Appended, not prefixed: g++ 12 warns falsely on "$" + std::string.

@@ -1,6 +1,6 @@
 // Legacy distinguished names: /o=Org/ou=Site/cn=Configuration/cn=Servers/cn=SRV01/...
 #include "MAPIUtils.h"
-#include "TextForms.h"
+#include "TextUtil.h"
 
 namespace mapi {
 namespace {
@@ -9,9 +9,7 @@ constexpr std::string_view kServersPath = "/cn=Configuration/cn=Servers/cn=";
 constexpr std::string_view kPrivateMdb = "/cn=Microsoft Private MDB";
 constexpr std::string_view kMta = "/cn=Microsoft MTA";
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
+using platform::StartsWithNoCase;
 
 // The text without its first occurrence of `part` (exact case), if any.
 std::string WithoutFirst(std::string_view text, std::string_view part) {

@@ -136,13 +136,13 @@ HRESULT AbContainer::ResolveNames(LPSPropTagArray lpPropTagArray, ULONG ulFlags,
       std::vector<orgdb::GalEntry> matches;
       if (ulFlags & EMS_AB_ADDRESS_LOOKUP) {
         // An exact address of the form EX:<legacy DN>.
-        if (name.size() > 3 && platform::detail::EqualsNoCase(name.substr(0, 3), "EX:"))
+        if (name.size() > 3 && platform::EqualsNoCase(name.substr(0, 3), "EX:"))
           matches = session_->db->FindGalEntriesByAddress(name.substr(3));
       } else {
         if (everyone.empty()) everyone = session_->db->GalEntries();
         for (const auto& e : everyone)
-          if (platform::detail::EqualsNoCase(e.displayName, name) ||
-              platform::detail::EqualsNoCase(e.alias, name))
+          if (platform::EqualsNoCase(e.displayName, name) ||
+              platform::EqualsNoCase(e.alias, name))
             matches.push_back(e);
       }
       if (matches.size() > 1) {

@@ -122,7 +122,7 @@ MAPISIM_EXPORT BOOL FGetComponentPath(LPSTR szComponent, LPSTR, LPSTR szDllPath,
                                       DWORD cchBufferSize, BOOL) {
   EnsureUnloadHook();
   if (auto hit = CheckFault("FGetComponentPath", szComponent ? szComponent : "", 0)) return FALSE;
-  if (!szComponent || !platform::detail::EqualsNoCase(szComponent, kMapiComponent) || !szDllPath)
+  if (!szComponent || !platform::EqualsNoCase(szComponent, kMapiComponent) || !szDllPath)
     return FALSE;
   const std::string path = OwnPath();
   if (path.empty() || path.size() + 1 > cchBufferSize) return FALSE;

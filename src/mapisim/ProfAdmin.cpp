@@ -39,7 +39,7 @@ HRESULT ProfAdmin::GetProfileTable(ULONG ulFlags, LPMAPITABLE* lppTable) {
       OwnedRow row;
       row.emplace_back(TextCell(PR_DISPLAY_NAME, n));
       row.emplace_back(
-          BoolCell(PR_DEFAULT_PROFILE, def && platform::detail::EqualsNoCase(*def, n)));
+          BoolCell(PR_DEFAULT_PROFILE, def && platform::EqualsNoCase(*def, n)));
       rows.push_back(std::move(row));
     }
     *lppTable = Table::Create(

@@ -166,7 +166,7 @@ HRESULT DeleteProfileKey(const std::string& name) {
   hr = FromWin32(RegDeleteKeyA(profiles.get(), name.c_str()));
   if (FAILED(hr)) return hr;
   if (auto def = ReadText(profiles.get(), kDefaultValue);
-      def && platform::detail::EqualsNoCase(*def, name))
+      def && platform::EqualsNoCase(*def, name))
     RegDeleteValueA(profiles.get(), kDefaultValue);
   return S_OK;
 }

@@ -63,7 +63,7 @@ HRESULT ServiceAdmin::CreateMsgService(LPSTR lpszService, LPSTR lpszDisplayName,
   return Guarded(kComponentMapi, [&]() -> HRESULT {
     if (!lpszService)
       return Fail(MAPI_E_INVALID_PARAMETER, "No message service was named.", kComponentMapi);
-    if (!platform::detail::EqualsNoCase(lpszService, kExchangeService))
+    if (!platform::EqualsNoCase(lpszService, kExchangeService))
       return Fail(MAPI_E_NOT_FOUND,
                   "The message service \"" + std::string(lpszService) + "\" is not installed.",
                   kComponentMapi);

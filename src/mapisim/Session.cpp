@@ -141,8 +141,8 @@ HRESULT Session::OpenMsgStore(ULONG_PTR, ULONG cbEntryID, LPENTRYID lpEntryID, L
       server = ctx_->db->ServerById(id->a);
     } else {
       const std::string& storeDn = id->storeDn;
-      const bool publicDn = platform::detail::EndsWithNoCase(storeDn, kPublicMdbSuffix);
-      if (!publicDn && !platform::detail::EndsWithNoCase(storeDn, kPrivateMdbSuffix))
+      const bool publicDn = platform::EndsWithNoCase(storeDn, kPublicMdbSuffix);
+      if (!publicDn && !platform::EndsWithNoCase(storeDn, kPrivateMdbSuffix))
         return Fail(MAPI_E_NOT_FOUND,
                     "The store name \"" + storeDn + "\" names no information store.",
                     kComponentStore);

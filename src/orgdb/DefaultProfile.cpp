@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ComPtr.h"
+#include "MAPIDefs.h"
 #include "Win32.h"
 
 namespace orgdb {

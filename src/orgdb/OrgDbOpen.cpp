@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "OrgDbImpl.h"
 
@@ -177,18 +176,17 @@ std::unique_ptr<OrgDb> OrgDb::Open(const std::string& path, std::string* error, 
 
   std::optional<std::string> product;
   std::optional<std::string> version;
-  rc = sqlite3_prepare_v2(impl->db, "SELECT key, value FROM meta", -1, &stmt, nullptr);
-  while (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    const char* key = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    const char* value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
-    if (!key || !value) continue;
-    if (std::strcmp(key, "product") == 0) product = value;
-    if (std::strcmp(key, "schema_version") == 0) version = value;
-    rc = SQLITE_OK;
-  }
-  sqlite3_finalize(stmt);
-  if (rc != SQLITE_DONE && rc != SQLITE_OK) {
-    if (IsDamage(rc))
+  try {
+    auto meta = impl->Prepare("SELECT key, value FROM meta");
+    while (meta.Step()) {
+      if (meta.IsNull(0) || meta.IsNull(1)) continue;  // such a row names nothing
+      const std::string_view key = meta.TextView(0);
+      if (key == "product") product = meta.Text(1);
+      if (key == "schema_version") version = meta.Text(1);
+    }
+  } catch (const OrgDbError&) {
+    // A meta table of another shape, or one that cannot be read.
+    if (IsDamage(sqlite3_extended_errcode(impl->db)))
       return fail("The file " + Quoted(path) + " is damaged or is not an SQLite database.");
     return fail("The file " + Quoted(path) +
                 " is an SQLite database but not an organisation database.");

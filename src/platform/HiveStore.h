@@ -17,7 +17,7 @@
 #include <functional>
 #include <string>
 
-#include "MAPIDefs.h"
+#include "WinTypes.h"
 #include "RegistryHive.h"
 
 namespace platform::detail {

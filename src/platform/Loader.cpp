@@ -161,7 +161,7 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
-  const std::size_t copied = platform::detail::CopyTruncated(path, lpFilename, nSize);
+  const std::size_t copied = platform::CopyTruncated(path, lpFilename, nSize);
   if (copied < path.size()) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return nSize;

@@ -85,9 +85,9 @@ DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefa
   if (file) value = file->Find(lpAppName, lpKeyName);
   if (!value) {
     // Windows drops trailing blanks from the default.
-    value = platform::detail::TrimRightBlanks(lpDefault ? lpDefault : "");
+    value = platform::TrimRightBlanks(lpDefault ? lpDefault : "");
   }
-  return static_cast<DWORD>(platform::detail::CopyTruncated(*value, lpReturnedString, nSize));
+  return static_cast<DWORD>(platform::CopyTruncated(*value, lpReturnedString, nSize));
 }
 
 UINT GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, int nDefault, LPCSTR lpFileName) {

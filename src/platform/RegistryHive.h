@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "MAPIDefs.h"
+#include "WinTypes.h"
 
 namespace platform::detail {
 

@@ -49,7 +49,7 @@ int MessageBoxA(void* /*hWnd*/, LPCSTR lpText, LPCSTR lpCaption, UINT /*uType*/)
 // leaves no zombie; the opener runs in its own session.
 std::intptr_t ShellExecuteA(void* /*hwnd*/, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR /*lpParameters*/,
                             LPCSTR lpDirectory, int /*nShowCmd*/) {
-  if (lpOperation != nullptr && !platform::detail::EqualsNoCase(lpOperation, "open")) return SE_ERR_NOASSOC;
+  if (lpOperation != nullptr && !platform::EqualsNoCase(lpOperation, "open")) return SE_ERR_NOASSOC;
   if (lpFile == nullptr || *lpFile == '\0') return SE_ERR_FNF;
   if (!HasDesktop()) return SE_ERR_NOASSOC;
   const std::string opener = FindProgram("xdg-open");

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace platform::detail {
+namespace platform {
 
 std::string AsciiLowered(std::string_view text) {
   std::string out(text);
@@ -83,4 +83,4 @@ std::size_t CopyTruncated(std::string_view text, char* buffer, std::size_t size)
   return n;
 }
 
-}  // namespace platform::detail
+}  // namespace platform

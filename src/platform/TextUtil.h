@@ -1,6 +1,6 @@
-// Small text helpers shared by the platform stand-ins. Windows compares
-// registry, profile and module names without regard to case; here that is
-// ASCII case folding, bytes from 0x80 up compare exactly.
+// Small text helpers for every layer. Windows compares registry, profile,
+// module and directory names without regard to case; here that is ASCII case
+// folding, bytes from 0x80 up compare exactly.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform::detail {
+namespace platform {
 
 constexpr char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -36,4 +36,4 @@ std::string_view TrimRightBlanks(std::string_view text);
 // most size-1 characters and a terminator. Returns the characters copied.
 std::size_t CopyTruncated(std::string_view text, char* buffer, std::size_t size);
 
-}  // namespace platform::detail
+}  // namespace platform

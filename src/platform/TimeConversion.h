@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "MAPIDefs.h"
+#include "WinTypes.h"
 #include "Win32.h"
 
 namespace platform::detail {

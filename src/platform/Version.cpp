@@ -18,9 +18,9 @@
 #include "TextUtil.h"
 #include "Win32.h"
 
-using platform::detail::EqualsNoCase;
-using platform::detail::StartsWithNoCase;
-using platform::detail::TrimBlanks;
+using platform::EqualsNoCase;
+using platform::StartsWithNoCase;
+using platform::TrimBlanks;
 
 namespace {
 
@@ -52,7 +52,7 @@ std::optional<std::string> VersionFileFor(LPCSTR fileName, bool* libraryExists) 
 // Exactly eight hexadecimal digits, as a language and code page pair.
 std::optional<std::uint32_t> ParseHex8(std::string_view text) {
   if (text.size() != 8) return std::nullopt;
-  return platform::detail::ParseHexNumber(text, 8);
+  return platform::ParseHexNumber(text, 8);
 }
 
 VersionText ParseVersionText(std::string_view text) {
@@ -160,7 +160,7 @@ BOOL GetVersionExA(OSVERSIONINFOA* lpVersionInformation) {
   lpVersionInformation->dwMajorVersion = number("MajorVersion", 5);
   lpVersionInformation->dwMinorVersion = number("MinorVersion", 1);
   lpVersionInformation->dwBuildNumber = number("BuildNumber", 2600);
-  platform::detail::CopyTruncated(find("CSDVersion").value_or(""), lpVersionInformation->szCSDVersion,
+  platform::CopyTruncated(find("CSDVersion").value_or(""), lpVersionInformation->szCSDVersion,
                                   sizeof lpVersionInformation->szCSDVersion);
   SetLastError(ERROR_SUCCESS);
   return TRUE;

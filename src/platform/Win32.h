@@ -1,14 +1,14 @@
 // Win32-shaped platform calls, implemented on POSIX against the machine root.
 // The system's own code calls these exactly as it would call Windows; the
 // shapes (names, parameters, return codes) are those of the Windows API.
-// Types shared with MAPI (DWORD, BOOL, FILETIME, HRESULT ...) come from the
-// MAPI header so that both agree.
+// The base types (DWORD, BOOL, FILETIME, HRESULT ...) come from WinTypes.h,
+// which MAPI builds on too, so that both agree.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "MAPIDefs.h"
+#include "WinTypes.h"
 
 // ---------------------------------------------------------------------------
 // Handles and common types.
@@ -201,13 +201,6 @@ BOOL FileTimeToLocalFileTime(const FILETIME* lpFileTime, FILETIME* lpLocalFileTi
 // From the machine's zone (TZ, or /etc/localtime), through the POSIX rule at
 // the end of the zone file.
 DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION* lpTimeZoneInformation);
-
-// ---------------------------------------------------------------------------
-// Accounts (answered from the organisation's NT accounts).
-enum SID_NAME_USE { SidTypeUser = 1, SidTypeGroup, SidTypeDomain, SidTypeAlias, SidTypeWellKnownGroup };
-BOOL LookupAccountSidA(LPCSTR lpSystemName, PSID Sid, LPSTR Name, LPDWORD cchName,
-                       LPSTR ReferencedDomainName, LPDWORD cchReferencedDomainName,
-                       SID_NAME_USE* peUse);
 
 // ---------------------------------------------------------------------------
 // Message boxes outside any window (the console's non-NT event path). Here

@@ -18,8 +18,8 @@ namespace {
 
 using orgdb::MixBits;
 using orgdb::UnitInterval;
-using platform::detail::AsciiLowered;
-using platform::detail::AsciiUppered;
+using platform::AsciiLowered;
+using platform::AsciiUppered;
 
 constexpr std::uint64_t kDay = 864000000000ull;  // 100-ns units
 constexpr std::uint64_t kMinute = 600000000ull;

@@ -99,8 +99,8 @@ bool TfrmMainExecute::LogOn() {
       if (dialogs_.ExecModal(*dialog) == QDialog::Accepted) {
         dialog->hide();
         repaint();
-        profileName = CreateTempProfile(mapi::TrimBlanks(dialog->MailboxName()),
-                                        mapi::TrimBlanks(dialog->ServerName()));
+        profileName = CreateTempProfile(mapi::TrimControls(dialog->MailboxName()),
+                                        mapi::TrimControls(dialog->ServerName()));
       }
       dialog.reset();
       if (!profileName) {

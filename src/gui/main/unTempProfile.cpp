@@ -82,8 +82,8 @@ void TfrmTempProfile::SetUnderline(QLineEdit* field, bool underline) {
 
 void TfrmTempProfile::FieldChanged() {
   btOK->setEnabled(false);
-  btCheckName->setEnabled(!mapi::TrimBlanks(ServerName()).empty() &&
-                          !mapi::TrimBlanks(MailboxName()).empty());
+  btCheckName->setEnabled(!mapi::TrimControls(ServerName()).empty() &&
+                          !mapi::TrimControls(MailboxName()).empty());
   if (!checkRunning_) {
     SetUnderline(ebExchangeServer, false);
     SetUnderline(btUserName, false);
@@ -99,7 +99,7 @@ void TfrmTempProfile::btUserNameChange() {
 }
 
 void TfrmTempProfile::btCheckNameClick() {
-  if (mapi::TrimBlanks(ServerName()).empty() || mapi::TrimBlanks(MailboxName()).empty()) return;
+  if (mapi::TrimControls(ServerName()).empty() || mapi::TrimControls(MailboxName()).empty()) return;
   const bool checked = CheckNames(MailboxName(), ServerName());
   btOK->setEnabled(checked);
 }

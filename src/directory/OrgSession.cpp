@@ -8,7 +8,7 @@
 
 #include "Win32.h"
 
-namespace platform::org {
+namespace directory {
 
 namespace {
 
@@ -97,4 +97,4 @@ std::optional<orgdb::Fault> OrgSession::FaultForAfterRead(std::string_view call,
   return Match(s, call, match, flags);
 }
 
-}  // namespace platform::org
+}  // namespace directory

@@ -22,6 +22,7 @@
 
 #include <cstring>
 
+#include "Accounts.h"
 #include "OrgSession.h"
 #include "TextUtil.h"
 #include "ThisHost.h"
@@ -29,7 +30,7 @@
 
 namespace {
 
-using platform::detail::EqualsNoCase;
+using platform::EqualsNoCase;
 
 BOOL Fail(DWORD code) {
   SetLastError(code);
@@ -56,7 +57,7 @@ BOOL LookupAccountSidA(LPCSTR lpSystemName, PSID Sid, LPSTR Name, LPDWORD cchNam
   auto sid = ReadSid(Sid);
   if (!sid || !cchName || !cchReferencedDomainName) return Fail(ERROR_INVALID_PARAMETER);
 
-  platform::org::OrgSession session;
+  directory::OrgSession session;
   std::string_view system = lpSystemName ? lpSystemName : "";
   if (system.substr(0, 2) == "\\\\") system.remove_prefix(2);
   bool local = IsLocalComputer(system);

@@ -37,9 +37,9 @@
 
 namespace {
 
-using platform::detail::EqualsNoCase;
-using platform::detail::StartsWithNoCase;
-using platform::detail::TrimBlanks;
+using platform::EqualsNoCase;
+using platform::StartsWithNoCase;
+using platform::TrimBlanks;
 
 class RootDse final : public IADs {
  public:
@@ -63,7 +63,7 @@ class RootDse final : public IADs {
   HRESULT GetString(LPCSTR lpszName, std::string* value) override {
     if (!lpszName || !value) return E_POINTER;
     {
-      platform::org::OrgSession session;
+      directory::OrgSession session;
       if (auto fault = session.FaultFor("IADs::GetString", lpszName, 0)) return fault->hr;
     }
     std::string_view name = lpszName;
@@ -95,11 +95,11 @@ HRESULT ADsOpenObject(LPCSTR lpszPathName, LPCSTR /*lpszUserName*/, LPCSTR /*lps
                       DWORD dwReserved, REFIID riid, void** ppObject) {
   if (!ppObject) return E_POINTER;
   *ppObject = nullptr;
-  auto path = lpszPathName ? platform::org::ParseLdapPath(lpszPathName) : std::nullopt;
+  auto path = lpszPathName ? directory::ParseLdapPath(lpszPathName) : std::nullopt;
   if (!path || !EqualsNoCase(path->object, "RootDSE")) return E_ADS_BAD_PATHNAME;
   if (!(riid == IID_IUnknown) && !(riid == IID_IADs)) return E_NOINTERFACE;
 
-  platform::org::OrgSession session;
+  directory::OrgSession session;
   if (auto fault = session.FaultFor("ADsOpenObject", path->server, dwReserved)) return fault->hr;
   orgdb::OrgDb* db = session.db();
   if (!db) return E_FAIL;
@@ -175,11 +175,11 @@ void AdoQuery::Open() {
   if (open_) throw std::runtime_error(kOpen);
   if (!NamesDirectoryProvider(connection_))
     throw std::runtime_error("Provider cannot be found. It may not be properly installed.");
-  auto statement = org::ParseDirectoryStatement(sql_);
+  auto statement = directory::ParseDirectoryStatement(sql_);
   if (!statement)
     throw std::runtime_error("One or more errors occurred during processing of command.");
 
-  org::OrgSession session;
+  directory::OrgSession session;
   if (auto fault = session.FaultFor("AdoQuery::Open", statement->server, 0))
     throw std::runtime_error(fault->message ? *fault->message : "The server is not operational.");
   orgdb::OrgDb* db = session.db();

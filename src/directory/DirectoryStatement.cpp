@@ -5,9 +5,9 @@
 
 #include "TextUtil.h"
 
-namespace platform::org {
+namespace directory {
 
-using platform::detail::EqualsNoCase;
+using platform::EqualsNoCase;
 
 namespace {
 
@@ -115,4 +115,4 @@ std::optional<DirectoryStatement> ParseDirectoryStatement(const std::string& tex
   return out;
 }
 
-}  // namespace platform::org
+}  // namespace directory

@@ -5,8 +5,9 @@
 #include <filesystem>
 
 #include "Directory.h"
+#include "DirectoryStatement.h"
+#include "MAPIDefs.h"  // an interface the directory does not offer
 #include "TestMachine.h"
-#include "org/DirectoryStatement.h"
 
 namespace {
 
@@ -241,7 +242,7 @@ TEST(DirectoryStatementTest, ParsesTheSelectForm) {
       {"", false, "", "", "", 0},
   };
   for (const auto& c : cases) {
-    auto parsed = platform::org::ParseDirectoryStatement(c.text);
+    auto parsed = directory::ParseDirectoryStatement(c.text);
     ASSERT_EQ(parsed.has_value(), c.ok) << c.text;
     if (!c.ok) continue;
     EXPECT_EQ(parsed->server, c.server);

@@ -1,4 +1,4 @@
-// Internal to platform_org: the one statement form the directory query
+// Internal to the directory stand-in: the one statement form the directory query
 // answers,
 //   SELECT a, b FROM 'LDAP://server/<container DN>' WHERE objectClass='<class>'
 // with keywords and the attribute name objectClass in any case, blanks
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace platform::org {
+namespace directory {
 
 struct DirectoryStatement {
   std::vector<std::string> columns;
@@ -28,4 +28,4 @@ struct LdapPath {
 };
 std::optional<LdapPath> ParseLdapPath(const std::string& path);
 
-}  // namespace platform::org
+}  // namespace directory

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "Accounts.h"
 #include "TestMachine.h"
 #include "Win32.h"
 

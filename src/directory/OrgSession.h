@@ -1,4 +1,4 @@
-// Internal to platform_org: the organisation of the current machine root as
+// Internal to the directory stand-in: the organisation of the current machine root as
 // the account and directory stand-ins see it, with its injected faults.
 #pragma once
 
@@ -11,7 +11,7 @@
 
 #include "OrgDb.h"
 
-namespace platform::org {
+namespace directory {
 
 // One call's use of the organisation. Holds a process-wide lock while it
 // lives; the database of <machine root>/organisation.db is opened on first
@@ -43,4 +43,4 @@ class OrgSession {
   std::unique_lock<std::mutex> lock_;
 };
 
-}  // namespace platform::org
+}  // namespace directory

@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "MAPIDefs.h"
+#include "ComBase.h"
+#include "WinTypes.h"
 
 inline constexpr IID IID_IADs = {
     0xFD8256D0, 0xFD15, 0x11CE, {0xAB, 0xC4, 0x02, 0x60, 0x8C, 0x9E, 0x75, 0x53}};
