@@ -16,7 +16,7 @@
 
 namespace {
 
-using guitest::Kind;
+using testsupport::Kind;
 
 constexpr const char* kSrv02Dn = "/o=Org/ou=Site/cn=Configuration/cn=Servers/cn=SRV02";
 const std::string kRecord = "Denied.\r\n\r\nComponent: Test\r\n\r\nError Code: $";
@@ -265,7 +265,7 @@ class LoadFailure : public Load, public ::testing::WithParamInterface<FailCase> 
 TEST_P(LoadFailure, ShowsItsMessageAndEndsShown) {
   const FailCase& c = GetParam();
   machine.BuildStandard({60, false, false});
-  machine.AddFault(c.call, c.hr, c.match, c.nth, std::string("Denied."), std::string("Test"));
+  machine.AddFault(c.call, c.hr, c.match, c.nth, {}, std::string("Denied."), std::string("Test"));
   Open();
   ClickLogOn();
   ASSERT_EQ(dialogs.shown.size(), 1u);

@@ -18,7 +18,7 @@
 
 namespace {
 
-using guitest::Kind;
+using testsupport::Kind;
 
 const std::string kResolution =
     "The name could not be resolved. Check to make sure you are connected to the network and are "
@@ -37,7 +37,7 @@ class TempProfile : public ::testing::Test {
     dialog.btUserName->setText(QString::fromLatin1(mailbox));
   }
 
-  guitest::RecordingDialogs dialogs;
+  testsupport::RecordingDialogs dialogs;
   QWidget owner;
   gui::TfrmTempProfile dialog{&owner, dialogs};
 };
@@ -197,7 +197,7 @@ class NameCheckFailure : public NameCheck, public ::testing::WithParamInterface<
 TEST_P(NameCheckFailure, ShowsItsDetailAndLeavesNothing) {
   const FailCase& c = GetParam();
   machine.BuildStandard();
-  machine.AddFault(c.call, c.hr, c.match, c.nth, std::string("Denied."), std::string("Test"));
+  machine.AddFault(c.call, c.hr, c.match, c.nth, {}, std::string("Denied."), std::string("Test"));
   ASSERT_TRUE(Start());
   Type("SRV01", "jsmith");
   dialog.btCheckNameClick();
@@ -347,7 +347,7 @@ TEST_F(NameCheck, InitialisationFailuresUseTheirOwnBox) {
     local.BuildStandard();
     local.AddFault("MAPIInitialize", c.hr);
     ASSERT_TRUE(local.Start(""));
-    guitest::RecordingDialogs d;
+    testsupport::RecordingDialogs d;
     gui::TfrmTempProfile check(&owner, d);
     EXPECT_FALSE(check.CheckNames("jsmith", "SRV01"));
     ASSERT_EQ(d.shown.size(), 2u);
