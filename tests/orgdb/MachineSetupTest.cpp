@@ -71,6 +71,7 @@ TEST_F(MachineSetupTest, LaysOutHivesLibraryAndIniFiles) {
 
   fs::path root = machine.root();
   EXPECT_EQ(ReadFile(root / "system32" / "libmapi32.so"), "library bytes");
+  EXPECT_FALSE(fs::is_symlink(root / "system32" / "libmapi32.so")) << "users get a copy";
   EXPECT_TRUE(fs::is_directory(root / "eventlog"));
   // The version resource reads back through the platform's own calls.
   std::string library = (root / "system32" / "libmapi32.so").string();
@@ -143,6 +144,24 @@ TEST_F(MachineSetupTest, FailuresAreSentences) {
   o.defaultProfileMailbox = "admin";
   EXPECT_FALSE(orgdb::SetUpMachineRoot(machine.root() + "/fresh", o, &error));
   EXPECT_NE(error.find("needs the MAPI library"), std::string::npos) << error;
+}
+
+TEST_F(MachineSetupTest, LinkedLibraryIsTheGivenFileAndSwitchesBackToACopy) {
+  orgdb::MachineSetupOptions o;
+  o.mapiLibrary = fakeLibrary;
+  o.linkMapiLibrary = true;
+  std::string error;
+  const fs::path placed = fs::path(machine.root()) / "system32" / "libmapi32.so";
+  for (int round = 0; round < 2; ++round) {  // a second set-up replaces the link
+    ASSERT_TRUE(orgdb::SetUpMachineRoot(machine.root(), o, &error)) << error;
+    EXPECT_TRUE(fs::is_symlink(placed));
+    EXPECT_TRUE(fs::equivalent(placed, fakeLibrary));
+  }
+  o.linkMapiLibrary = false;
+  ASSERT_TRUE(orgdb::SetUpMachineRoot(machine.root(), o, &error)) << error;
+  EXPECT_FALSE(fs::is_symlink(placed));
+  EXPECT_EQ(ReadFile(placed), "library bytes");
+  EXPECT_EQ(ReadFile(fakeLibrary), "library bytes");
 }
 
 // The default profile needs the stand-in library itself.
