@@ -3,13 +3,12 @@
 // input (empty servers, servers that vanish, odd names and times).
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 #include <QHeaderView>
 #include <QTableView>
 #include <QTimer>
 #include "TProgressBar.h"
 
+#include "FaultCaseNames.h"
 #include "GuiSession.h"
 #include "MailboxListModel.h"
 #include "MapiErrorText.h"
@@ -298,15 +297,8 @@ const std::string kNoLive = "You do not have LIVE connection to Microsoft Exchan
 const std::string kNoTable = "Can't get the mailbox table!";
 const std::string kMailbox = "mailbox";
 
-// "3_IMsgStore_QueryInterface": the row and the failing call.
-std::string CaseName(const ::testing::TestParamInfo<FailCase>& info) {
-  std::string name = std::to_string(info.index) + "_";
-  for (const char* p = info.param.call; *p; ++p)
-    if (std::isalnum(static_cast<unsigned char>(*p)))
-      name += *p;
-    else if (name.back() != '_')
-      name += '_';
-  return name;
+void PrintTo(const FailCase& c, std::ostream* os) {
+  testsupport::PrintFailingCall(c, os);
 }
 
 // The discovery opens the private store once before the load: the store
@@ -433,6 +425,6 @@ INSTANTIATE_TEST_SUITE_P(
                  "MS MAPI Error on Query All Mailbox Rows."},
         FailCase{"IMAPITable::QueryRows", kMailbox, 2, MAPI_E_BUSY, Kind::Plain,
                  kRecord + Hex(MAPI_E_BUSY), 50}),
-    CaseName);
+    testsupport::RowAndCall<FailCase>);
 
 }  // namespace

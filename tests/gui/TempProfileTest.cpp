@@ -2,14 +2,13 @@
 // name check with every failure's detail text and the resolution message.
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "FaultCaseNames.h"
 #include "GuiMachine.h"
 #include "MapiErrorText.h"
 #include "RecordingDialogs.h"
@@ -222,15 +221,8 @@ std::string Hex(HRESULT hr) {
   return buf;
 }
 
-// "3_IMsgStore_QueryInterface": the row and the failing call.
-std::string CaseName(const ::testing::TestParamInfo<FailCase>& info) {
-  std::string name = std::to_string(info.index) + "_";
-  for (const char* p = info.param.call; *p; ++p)
-    if (std::isalnum(static_cast<unsigned char>(*p)))
-      name += *p;
-    else if (name.back() != '_')
-      name += '_';
-  return name;
+void PrintTo(const FailCase& c, std::ostream* os) {
+  testsupport::PrintFailingCall(c, os);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -330,7 +322,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"IMAPISession::QueryIdentity", {}, {}, MAPI_E_NOT_FOUND, "", {}, false},
         FailCase{
             "IMAPIProp::GetProps", std::string("identity"), {}, MAPI_E_NO_ACCESS, "", {}, false}),
-    CaseName);
+    testsupport::RowAndCall<FailCase>);
 
 TEST_F(NameCheck, InitialisationFailuresUseTheirOwnBox) {
   struct Case {
