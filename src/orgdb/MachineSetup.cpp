@@ -115,10 +115,18 @@ bool PlaceLibrary(const fs::path& system32, const MachineSetupOptions& options,
                   std::string* error) {
   std::error_code ec;
   fs::path target = system32 / "libmapi32.so";
-  fs::copy_file(options.mapiLibrary, target, fs::copy_options::overwrite_existing, ec);
+  if (options.linkMapiLibrary) {
+    fs::remove(target, ec);
+    if (!ec) fs::create_symlink(fs::absolute(options.mapiLibrary), target, ec);
+  } else {
+    // A link left by an earlier linked set-up is replaced, not written through.
+    if (fs::is_symlink(target)) fs::remove(target, ec);
+    if (!ec) fs::copy_file(options.mapiLibrary, target, fs::copy_options::overwrite_existing, ec);
+  }
   if (ec) {
-    *error = "The MAPI library " + options.mapiLibrary + " cannot be copied to " + target.string() +
-             ": " + ec.message() + ".";
+    *error = "The MAPI library " + options.mapiLibrary + " cannot be " +
+             (options.linkMapiLibrary ? "linked" : "copied") + " to " + target.string() + ": " +
+             ec.message() + ".";
     return false;
   }
   return WriteText(system32 / "libmapi32.so.version",

@@ -13,6 +13,10 @@ namespace orgdb {
 struct MachineSetupOptions {
   // The built stand-in library to place as <root>/system32/libmapi32.so.
   std::string mapiLibrary;
+  // Links to mapiLibrary instead of copying it. The library then is the
+  // same file for every machine root, which saves the test suite a copy per
+  // test; users get a copy, which outlives the build it came from.
+  bool linkMapiLibrary = false;
   // Its "FileVersion" text (the console asks for MDB_ONLINE from major 11 on).
   std::string mapiFileVersion = "11.0.5604.0";
   // HKLM "SOFTWARE\Microsoft\Windows Messaging Subsystem" value "MAPIX";

@@ -7,13 +7,11 @@
 #include <sstream>
 
 #include "ConsoleServerPass.h"
-#include "EDKDEBUG.h"
 #include "MailboxRecord.h"
 #include "MailboxTable.h"
+#include "MapiMachine.h"
 #include "MapiPtr.h"
-#include "MapiSimApi.h"
 #include "PrivateStore.h"
-#include "TestMachine.h"
 #include "Win32.h"
 
 namespace {
@@ -25,12 +23,10 @@ class ServerPass : public ::testing::Test {
   void SetUp() override {
     setenv("TZ", "UTC", 1);
     tzset();
-    testsupport::BuildStandardOrg(machine.org(), orgOptions());
+    machine.BuildStandard(orgOptions());
   }
   void TearDown() override {
     if (session_) Logoff();
-    mapi::FreeEdkEventLogger();
-    mapi::ResetLibraryBindingForTesting();
   }
   virtual testsupport::StandardOrgOptions orgOptions() { return {}; }
 
@@ -38,23 +34,11 @@ class ServerPass : public ::testing::Test {
   // default profile. Faults must be in the database before.
   void Start(const std::string& mapiVersion = "11.0.5604.0") {
     orgdb::MachineSetupOptions options;
-    options.defaultProfileMailbox = "admin";
-    options.defaultProfileServer = "SRV01";
     options.mapiFileVersion = mapiVersion;
-    machine.CloseOrg();
-    ASSERT_TRUE(machine.SetUp(options));
-    mapi::ResetLibraryBindingForTesting();
-    mapi::SetLibrarySearch(Flavour::Console);
-    mapi::FreeEdkEventLogger();
+    ASSERT_TRUE(machine.Start("admin", options));
     ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
     ASSERT_EQ(mapi::MAPILogonEx(0, nullptr, nullptr, 0x8062, mapi::Out(session_)), S_OK);
     ASSERT_TRUE(session_);
-  }
-  void AddFault(const std::string& call, HRESULT hr, std::optional<std::string> match = {},
-                std::optional<int> nth = {}, std::optional<std::uint32_t> flags = {},
-                std::optional<std::string> message = {},
-                std::optional<std::string> component = {}) {
-    machine.org().AddFault({0, call, hr, match, nth, flags, message, component});
   }
   void Logoff() {
     session_->Logoff(0, 0, 0);
@@ -64,15 +48,7 @@ class ServerPass : public ::testing::Test {
   // Logs off and checks that nothing of the pass is left.
   void ExpectBalanced() {
     Logoff();
-    auto query = reinterpret_cast<LPTABRIXSIMQUERYACCOUNTING>(
-        GetProcAddress(mapi::LoadedMapiModule(), "TabrixSimQueryAccounting"));
-    ASSERT_NE(query, nullptr);
-    TabrixSimAccounting counts{};
-    query(&counts);
-    EXPECT_EQ(counts.liveObjects, 0u);
-    EXPECT_EQ(counts.outstandingBuffers, 0u);
-    EXPECT_EQ(counts.openSessions, 0u);
-    EXPECT_EQ(counts.initializeCount, 0u);
+    machine.ExpectBalanced();
   }
 
   struct Outcome {
@@ -112,7 +88,7 @@ class ServerPass : public ::testing::Test {
     return texts;
   }
 
-  testsupport::TestMachine machine;
+  testsupport::MapiMachine machine{Flavour::Console};
   mapi::ComPtr<IMAPISession> session_;
 };
 
@@ -182,8 +158,8 @@ class ServerPassFailure : public ServerPass, public ::testing::WithParamInterfac
 
 TEST_P(ServerPassFailure, WritesLogsAndReleases) {
   const FailureCase& c = GetParam();
-  AddFault(c.call, c.hr, c.match, c.nth, {}, c.message,
-           c.message ? std::optional<std::string>("Simulator") : std::nullopt);
+  machine.AddFault(c.call, c.hr, c.match, c.nth, {}, c.message,
+                   c.message ? std::optional<std::string>("Simulator") : std::nullopt);
   Start();
   const Outcome o = RunPass();
   EXPECT_FALSE(o.ok);
@@ -362,7 +338,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ServerPass, StoreSearchFailuresGoToTheEdkLog) {
-  AddFault("HrQueryAllRows", MAPI_E_NOT_FOUND, std::string("msgstores"));
+  machine.AddFault("HrQueryAllRows", MAPI_E_NOT_FOUND, std::string("msgstores"));
   Start();
   EXPECT_FALSE(RunPass().ok);
   const auto edk = EdkEvents();
@@ -373,7 +349,7 @@ TEST_F(ServerPass, StoreSearchFailuresGoToTheEdkLog) {
 
 TEST_F(ServerPass, ColumnArrayAllocationFailure) {
   // The pass's own MAPIAllocateBuffer is its first one.
-  AddFault("MAPIAllocateBuffer", MAPI_E_NOT_ENOUGH_MEMORY, {}, 1);
+  machine.AddFault("MAPIAllocateBuffer", MAPI_E_NOT_ENOUGH_MEMORY, {}, 1);
   Start();
   const Outcome o = RunPass();
   EXPECT_FALSE(o.ok);
@@ -392,7 +368,8 @@ TEST_F(ServerPass, ConsoleAsksOnlineFromVersionElevenOn) {
   EXPECT_FALSE(core::ConsoleWantsOnline("99999999999999999999.1"));
   // With version 11 the store is opened with 0x111, so a fault on
   // MDB_ONLINE hits it; with version 10 it is opened with 0x11.
-  AddFault("IMAPISession::OpenMsgStore", MAPI_E_UNKNOWN_FLAGS, {}, {}, MDB_ONLINE | MDB_NO_DIALOG);
+  machine.AddFault("IMAPISession::OpenMsgStore", MAPI_E_UNKNOWN_FLAGS, {}, {},
+                   MDB_ONLINE | MDB_NO_DIALOG);
   Start("11.0.5604.0");
   mapi::ComPtr<IMsgStore> store;
   EXPECT_EQ(core::OpenPrivateStoreConsole(session_.get(), &store), MAPI_E_UNKNOWN_FLAGS);
@@ -401,7 +378,7 @@ TEST_F(ServerPass, ConsoleAsksOnlineFromVersionElevenOn) {
 }
 
 TEST_F(ServerPass, ConsoleVersionTenOpensWithoutOnline) {
-  AddFault("IMAPISession::OpenMsgStore", MAPI_E_UNKNOWN_FLAGS, {}, {}, MDB_ONLINE);
+  machine.AddFault("IMAPISession::OpenMsgStore", MAPI_E_UNKNOWN_FLAGS, {}, {}, MDB_ONLINE);
   Start("10.0.6.0");
   mapi::ComPtr<IMsgStore> store;
   EXPECT_EQ(core::OpenPrivateStoreConsole(session_.get(), &store), S_OK);
@@ -415,7 +392,7 @@ TEST_F(ServerPass, GuiRetriesWithoutOnline) {
   srv.acceptsOnline = false;
   machine.org().UpdateServer(srv);
   // The GUI never asks for MDB_NO_DIALOG; a fault on it proves the flags.
-  AddFault("IMAPISession::OpenMsgStore", MAPI_E_NO_ACCESS, {}, {}, MDB_NO_DIALOG);
+  machine.AddFault("IMAPISession::OpenMsgStore", MAPI_E_NO_ACCESS, {}, {}, MDB_NO_DIALOG);
   Start();
   mapi::ComPtr<IMsgStore> store;
   EXPECT_EQ(core::OpenPrivateStore(session_.get(), true, true, &store), MAPI_E_UNKNOWN_FLAGS);
@@ -459,7 +436,7 @@ class MailboxTableRoad : public ServerPass {
 
 TEST_F(MailboxTableRoad, BatchesOfFiftyAfterTheStoreIsLoggedOff) {
   // A fifth QueryRows would fail: three batches and the empty one are all.
-  AddFault("IMAPITable::QueryRows", E_FAIL, std::string("mailbox"), 5);
+  machine.AddFault("IMAPITable::QueryRows", E_FAIL, std::string("mailbox"), 5);
   Start();
   mapi::ComPtr<IMsgStore> store;
   ASSERT_EQ(core::OpenPrivateStoreGui(session_.get(), &store), S_OK);

@@ -54,7 +54,7 @@ class GuiSession : public ::testing::Test {
   }
 
   GuiMachine machine;
-  RecordingDialogs dialogs;
+  testsupport::RecordingDialogs dialogs;
   std::unique_ptr<gui::TfrmMainExecute> window;
 };
 

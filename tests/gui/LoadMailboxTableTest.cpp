@@ -3,20 +3,19 @@
 // input (empty servers, servers that vanish, odd names and times).
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 #include <QHeaderView>
 #include <QTableView>
 #include <QTimer>
 #include "TProgressBar.h"
 
+#include "FaultCaseNames.h"
 #include "GuiSession.h"
 #include "MailboxListModel.h"
 #include "MapiErrorText.h"
 
 namespace {
 
-using guitest::Kind;
+using testsupport::Kind;
 
 constexpr const char* kSrv02Dn = "/o=Org/ou=Site/cn=Configuration/cn=Servers/cn=SRV02";
 const std::string kRecord = "Denied.\r\n\r\nComponent: Test\r\n\r\nError Code: $";
@@ -265,7 +264,7 @@ class LoadFailure : public Load, public ::testing::WithParamInterface<FailCase> 
 TEST_P(LoadFailure, ShowsItsMessageAndEndsShown) {
   const FailCase& c = GetParam();
   machine.BuildStandard({60, false, false});
-  machine.AddFault(c.call, c.hr, c.match, c.nth, std::string("Denied."), std::string("Test"));
+  machine.AddFault(c.call, c.hr, c.match, c.nth, {}, std::string("Denied."), std::string("Test"));
   Open();
   ClickLogOn();
   ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -298,15 +297,8 @@ const std::string kNoLive = "You do not have LIVE connection to Microsoft Exchan
 const std::string kNoTable = "Can't get the mailbox table!";
 const std::string kMailbox = "mailbox";
 
-// "3_IMsgStore_QueryInterface": the row and the failing call.
-std::string CaseName(const ::testing::TestParamInfo<FailCase>& info) {
-  std::string name = std::to_string(info.index) + "_";
-  for (const char* p = info.param.call; *p; ++p)
-    if (std::isalnum(static_cast<unsigned char>(*p)))
-      name += *p;
-    else if (name.back() != '_')
-      name += '_';
-  return name;
+void PrintTo(const FailCase& c, std::ostream* os) {
+  testsupport::PrintFailingCall(c, os);
 }
 
 // The discovery opens the private store once before the load: the store
@@ -433,6 +425,6 @@ INSTANTIATE_TEST_SUITE_P(
                  "MS MAPI Error on Query All Mailbox Rows."},
         FailCase{"IMAPITable::QueryRows", kMailbox, 2, MAPI_E_BUSY, Kind::Plain,
                  kRecord + Hex(MAPI_E_BUSY), 50}),
-    CaseName);
+    testsupport::RowAndCall<FailCase>);
 
 }  // namespace

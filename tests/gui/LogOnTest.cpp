@@ -22,7 +22,7 @@
 
 namespace {
 
-using guitest::Kind;
+using testsupport::Kind;
 
 class LogOn : public guitest::GuiSession {};
 
@@ -107,7 +107,7 @@ TEST_F(LogOn, LogonErrorsShowTheirWrappedTexts) {
     local.BuildStandard();
     local.AddFault("MAPILogonEx", c.hr);
     ASSERT_TRUE(local.Start());
-    guitest::RecordingDialogs d;
+    testsupport::RecordingDialogs d;
     {
       gui::TfrmMainExecute w(d);
       w.sbLogOn->click();
@@ -153,7 +153,7 @@ TEST_F(LogOn, InitialisationErrorsShowInTheSubsystemBox) {
     local.BuildStandard();
     local.AddFault("MAPIInitialize", c.hr);
     ASSERT_TRUE(local.Start(""));  // no default profile: the set-up initialises no MAPI
-    guitest::RecordingDialogs d;
+    testsupport::RecordingDialogs d;
     gui::TfrmMainExecute w(d);
     w.sbLogOn->click();
     ASSERT_EQ(d.shown.size(), 1u);
@@ -188,10 +188,10 @@ TEST_F(LogOn, AddressBookFailures) {
     guitest::GuiMachine local;
     local.BuildStandard();
     local.AddFault("IMAPISession::OpenAddressBook", MAPI_E_NO_ACCESS, std::nullopt, std::nullopt,
-                   c.message, c.component);
+                   std::nullopt, c.message, c.component);
     if (c.failGetLastError) local.AddFault("IMAPISession::GetLastError", MAPI_E_NO_SUPPORT);
     ASSERT_TRUE(local.Start());
-    guitest::RecordingDialogs d;
+    testsupport::RecordingDialogs d;
     gui::TfrmMainExecute w(d);
     w.sbLogOn->click();
     EXPECT_EQ(d.Texts(), c.texts);
@@ -364,13 +364,13 @@ TEST_F(LogOn, MissingOrCorruptOrganisationEndsLoggedOff) {
     guitest::GuiMachine local;
     local.BuildStandard();
     ASSERT_TRUE(local.Start());
-    const std::string db = orgdb::DatabasePath(local.machine.root());
+    const std::string db = orgdb::DatabasePath(local.root());
     std::filesystem::remove(db);
     if (corrupt) {
       std::ofstream out(db, std::ios::binary);
       out << "this is not a database";
     }
-    guitest::RecordingDialogs d;
+    testsupport::RecordingDialogs d;
     gui::TfrmMainExecute w(d);
     w.sbLogOn->click();
     EXPECT_FALSE(d.shown.empty()) << "the failure is reported";

@@ -251,7 +251,7 @@ class ColumnClick : public ::testing::Test {
     return images;
   }
 
-  guitest::RecordingDialogs dialogs;
+  testsupport::RecordingDialogs dialogs;
   gui::TfrmMainExecute window{dialogs};
 };
 
@@ -301,7 +301,7 @@ TEST_F(ColumnClick, SelectionStaysOnTheRowPosition) {
 
 TEST_F(ColumnClick, SortStateOutlivesTheWindow) {
   ClickHeader(5);
-  guitest::RecordingDialogs other;
+  testsupport::RecordingDialogs other;
   gui::TfrmMainExecute second(other);
   EXPECT_EQ(gui::SortColumn, 5) << "process-wide, not per window";
 }

@@ -25,7 +25,7 @@ namespace {
 
 class MainWindow : public ::testing::Test {
  protected:
-  guitest::RecordingDialogs dialogs;
+  testsupport::RecordingDialogs dialogs;
   gui::TfrmMainExecute window{dialogs};
 };
 

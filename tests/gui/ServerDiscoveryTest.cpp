@@ -11,7 +11,7 @@
 namespace {
 
 using core::ServerEntry;
-using guitest::Kind;
+using testsupport::Kind;
 
 // The server box as a plain list.
 class FakeBox final : public core::ServerBox {
@@ -121,7 +121,7 @@ class Discovery : public ::testing::Test {
   }
 
   guitest::GuiMachine machine;
-  guitest::RecordingDialogs dialogs;
+  testsupport::RecordingDialogs dialogs;
   FakeBox box;
   core::DiscoveryFields fields;
   mapi::ComPtr<IMAPISession> session;
@@ -266,7 +266,7 @@ TEST_F(Discovery, IdentityFailuresShowTheirTextsThenAskForTheServer) {
     mapi::ComPtr<IMAPISession> s;
     ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
     ASSERT_EQ(mapi::MAPILogonEx(0, nullptr, nullptr, 0x806A, mapi::Out(s)), S_OK);
-    guitest::RecordingDialogs d;
+    testsupport::RecordingDialogs d;
     FakeBox b;
     core::DiscoveryFields f;
     f.serverDn = "stale";

@@ -2,14 +2,13 @@
 // name check with every failure's detail text and the resolution message.
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "FaultCaseNames.h"
 #include "GuiMachine.h"
 #include "MapiErrorText.h"
 #include "RecordingDialogs.h"
@@ -18,7 +17,7 @@
 
 namespace {
 
-using guitest::Kind;
+using testsupport::Kind;
 
 const std::string kResolution =
     "The name could not be resolved. Check to make sure you are connected to the network and are "
@@ -37,7 +36,7 @@ class TempProfile : public ::testing::Test {
     dialog.btUserName->setText(QString::fromLatin1(mailbox));
   }
 
-  guitest::RecordingDialogs dialogs;
+  testsupport::RecordingDialogs dialogs;
   QWidget owner;
   gui::TfrmTempProfile dialog{&owner, dialogs};
 };
@@ -197,7 +196,7 @@ class NameCheckFailure : public NameCheck, public ::testing::WithParamInterface<
 TEST_P(NameCheckFailure, ShowsItsDetailAndLeavesNothing) {
   const FailCase& c = GetParam();
   machine.BuildStandard();
-  machine.AddFault(c.call, c.hr, c.match, c.nth, std::string("Denied."), std::string("Test"));
+  machine.AddFault(c.call, c.hr, c.match, c.nth, {}, std::string("Denied."), std::string("Test"));
   ASSERT_TRUE(Start());
   Type("SRV01", "jsmith");
   dialog.btCheckNameClick();
@@ -222,15 +221,8 @@ std::string Hex(HRESULT hr) {
   return buf;
 }
 
-// "3_IMsgStore_QueryInterface": the row and the failing call.
-std::string CaseName(const ::testing::TestParamInfo<FailCase>& info) {
-  std::string name = std::to_string(info.index) + "_";
-  for (const char* p = info.param.call; *p; ++p)
-    if (std::isalnum(static_cast<unsigned char>(*p)))
-      name += *p;
-    else if (name.back() != '_')
-      name += '_';
-  return name;
+void PrintTo(const FailCase& c, std::ostream* os) {
+  testsupport::PrintFailingCall(c, os);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -330,7 +322,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"IMAPISession::QueryIdentity", {}, {}, MAPI_E_NOT_FOUND, "", {}, false},
         FailCase{
             "IMAPIProp::GetProps", std::string("identity"), {}, MAPI_E_NO_ACCESS, "", {}, false}),
-    CaseName);
+    testsupport::RowAndCall<FailCase>);
 
 TEST_F(NameCheck, InitialisationFailuresUseTheirOwnBox) {
   struct Case {
@@ -347,7 +339,7 @@ TEST_F(NameCheck, InitialisationFailuresUseTheirOwnBox) {
     local.BuildStandard();
     local.AddFault("MAPIInitialize", c.hr);
     ASSERT_TRUE(local.Start(""));
-    guitest::RecordingDialogs d;
+    testsupport::RecordingDialogs d;
     gui::TfrmTempProfile check(&owner, d);
     EXPECT_FALSE(check.CheckNames("jsmith", "SRV01"));
     ASSERT_EQ(d.shown.size(), 2u);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 #include <string>
 
@@ -16,6 +17,13 @@ struct NameCase {
   std::uint32_t value;
   const char* name;
 };
+
+// "MAPIErrors 8007000E".
+void PrintTo(const NameCase& c, std::ostream* os) {
+  char value[16];
+  std::snprintf(value, sizeof value, "%08X", static_cast<unsigned>(c.value));
+  *os << c.table << " " << value;
+}
 
 class SymbolNames : public ::testing::TestWithParam<NameCase> {};
 

@@ -15,6 +15,10 @@ struct DnCase {
   const char* serverDn;
 };
 
+void PrintTo(const DnCase& c, std::ostream* os) {
+  *os << c.why;
+}
+
 class DnRoutines : public ::testing::TestWithParam<DnCase> {};
 
 TEST_P(DnRoutines, SplitAsDocumented) {

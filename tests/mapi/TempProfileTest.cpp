@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "EDKDEBUG.h"
 #include "MAPIUtils_Profile.h"
+#include "MapiMachine.h"
 #include "MapiPtr.h"
-#include "MapiSimApi.h"
-#include "TestMachine.h"
+#include "RecordingUserDialogs.h"
 #include "Win32.h"
 
 namespace {
@@ -27,22 +26,7 @@ std::string Separated(const std::vector<std::string>& lines) {
   return text + kLine + "\n";
 }
 
-// The dialog seam as the tests see it: every call in order.
-class RecordingDialogs : public mapi::UserDialogs {
- public:
-  std::vector<std::string> events;
-  void ErrorBox(const std::string& text) override { events.push_back("error:" + text); }
-  void PlainBox(const std::string& text) override { events.push_back("plain:" + text); }
-  void SystemBox(const std::string& text, const std::string& caption, mapi::BoxIcon) override {
-    events.push_back("system:" + caption + ":" + text);
-  }
-  bool Question(const std::string& text) override {
-    events.push_back("question:" + text);
-    return false;
-  }
-  void ShowHourglass() override { events.push_back("hourglass"); }
-  void RestoreCursor() override { events.push_back("restore"); }
-};
+using testsupport::RecordingUserDialogs;
 
 struct InjectedFault {
   std::string call;
@@ -54,60 +38,27 @@ struct InjectedFault {
 };
 
 // A machine root with the standard organisation and the stand-in library,
-// bound afresh for each test.
-class StandInMachine {
+// bound afresh for each test, with no default profile.
+class StandInMachine : public testsupport::MapiMachine {
  public:
-  explicit StandInMachine(Flavour flavour) {
-    testsupport::BuildStandardOrg(machine_.org());
-    ok_ = machine_.SetUp();
-    mapi::ResetLibraryBindingForTesting();
-    mapi::FreeEdkEventLogger();
-    mapi::SetLibrarySearch(flavour);
-  }
-  ~StandInMachine() {
-    mapi::ResetLibraryBindingForTesting();
-    mapi::FreeEdkEventLogger();
+  explicit StandInMachine(Flavour flavour) : MapiMachine(flavour) {
+    BuildStandard();
+    ok_ = Start("");
   }
   bool ok() const { return ok_; }
 
   void AddFault(const InjectedFault& f) {
-    orgdb::Fault fault;
-    fault.call = f.call;
-    fault.hr = static_cast<std::int32_t>(f.hr);
-    fault.match = f.match;
-    if (f.nth) fault.nth = *f.nth;
-    fault.message = f.message;
-    fault.component = f.component;
-    machine_.org().AddFault(fault);
+    MapiMachine::AddFault(f.call, static_cast<HRESULT>(f.hr), f.match, f.nth, std::nullopt,
+                          f.message, f.component);
   }
 
-  TabrixSimAccounting Accounting() const {
-    TabrixSimAccounting counts{};
-    mapi::MAPIFreeBuffer(nullptr);  // binds the library when nothing has yet
-    void* module = mapi::LoadedMapiModule();
-    auto query = module ? reinterpret_cast<LPTABRIXSIMQUERYACCOUNTING>(
-                              GetProcAddress(module, "TabrixSimQueryAccounting"))
-                        : nullptr;
-    if (query)
-      query(&counts);
-    else
-      ADD_FAILURE() << "the stand-in is not bound";
-    return counts;
-  }
-
-  // Nothing held: no object, buffer, session or initialisation, and exactly
-  // `profiles` profiles on the machine.
+  // Nothing held, and exactly `profiles` profiles on the machine.
   void ExpectBalanced(std::uint32_t profiles, const std::string& why) const {
-    const TabrixSimAccounting a = Accounting();
-    EXPECT_EQ(a.liveObjects, 0u) << why;
-    EXPECT_EQ(a.outstandingBuffers, 0u) << why;
-    EXPECT_EQ(a.openSessions, 0u) << why;
-    EXPECT_EQ(a.initializeCount, 0u) << why;
-    EXPECT_EQ(a.profiles, profiles) << why;
+    MapiMachine::ExpectBalanced(why);
+    EXPECT_EQ(BoundAccounting().profiles, profiles) << why;
   }
 
  private:
-  testsupport::TestMachine machine_;
   bool ok_ = false;
 };
 
@@ -245,7 +196,7 @@ TEST(ConsoleTempProfile, EveryFailedStepWritesItsMessage) {
     SCOPED_TRACE(row.step);
     StandInMachine machine(Flavour::Console);
     ASSERT_TRUE(machine.ok());
-    const std::uint32_t profiles = machine.Accounting().profiles;
+    const std::uint32_t profiles = machine.BoundAccounting().profiles;
     machine.AddFault(row.fault);
 
     std::ostringstream out;
@@ -273,7 +224,7 @@ TEST(ConsoleTempProfile, EveryFailedStepWritesItsMessage) {
 TEST(ConsoleTempProfile, FailedNameLeavesAnEmptyName) {
   StandInMachine machine(Flavour::Console);
   ASSERT_TRUE(machine.ok());
-  const std::uint32_t profiles = machine.Accounting().profiles;
+  const std::uint32_t profiles = machine.BoundAccounting().profiles;
   std::ostringstream out;
   mapi::ProfileReporter reporter{Flavour::Console, &out};
   reporter.makeName = &FailingNameMaker;
@@ -287,7 +238,7 @@ TEST(ConsoleTempProfile, FailedNameLeavesAnEmptyName) {
 TEST(ConsoleTempProfile, SuccessAnnouncesTheProfileWhichThenLogsOn) {
   StandInMachine machine(Flavour::Console);
   ASSERT_TRUE(machine.ok());
-  const std::uint32_t profiles = machine.Accounting().profiles;
+  const std::uint32_t profiles = machine.BoundAccounting().profiles;
   std::ostringstream out;
   mapi::ProfileReporter reporter{Flavour::Console, &out};
   std::optional<std::string> name;
@@ -324,7 +275,7 @@ TEST(ConsoleTempProfile, UnknownMailboxFailsInTheServiceConfiguration) {
 TEST(ConsoleTempProfile, ALeftoverOfTheSameNameIsReplaced) {
   StandInMachine machine(Flavour::Console);
   ASSERT_TRUE(machine.ok());
-  const std::uint32_t profiles = machine.Accounting().profiles;
+  const std::uint32_t profiles = machine.BoundAccounting().profiles;
   ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
   {
     mapi::ComPtr<IProfAdmin> admin;
@@ -368,7 +319,7 @@ TEST(ConsoleTempProfile, DeletionFailuresAreWrittenSeparated) {
                                                "MAILBOXSTAT 00000001 00000002 00000003")));
     mapi::MAPIUninitialize();
     EXPECT_EQ(out.str(), c.expected);
-    machine.ExpectBalanced(machine.Accounting().profiles, "after the failed deletion");
+    machine.ExpectBalanced(machine.BoundAccounting().profiles, "after the failed deletion");
   }
 }
 
@@ -379,16 +330,16 @@ TEST(GuiTempProfile, EveryFailedStepShowsItsMessage) {
     SCOPED_TRACE(row.step);
     StandInMachine machine(Flavour::Gui);
     ASSERT_TRUE(machine.ok());
-    const std::uint32_t profiles = machine.Accounting().profiles;
+    const std::uint32_t profiles = machine.BoundAccounting().profiles;
     machine.AddFault(row.fault);
 
-    RecordingDialogs dialogs;
+    RecordingUserDialogs dialogs;
     mapi::ProfileReporter reporter{Flavour::Gui, nullptr, &dialogs, 0x1234};
     std::optional<std::string> name;
     ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);  // the GUI's logon has initialised MAPI
     EXPECT_EQ(mapi::CreateTempProfile(reporter, "jsmith", "SRV01", &name), row.result);
     // The hourglass is restored before the message box.
-    EXPECT_EQ(dialogs.events,
+    EXPECT_EQ(dialogs.calls,
               (std::vector<std::string>{"hourglass", "restore", "plain:" + row.expected}));
     ASSERT_TRUE(name.has_value());
     EXPECT_EQ(name->rfind("TABRIX_STAT ", 0), 0u) << *name;
@@ -396,21 +347,21 @@ TEST(GuiTempProfile, EveryFailedStepShowsItsMessage) {
               row.profileRemains ? S_OK : MAPI_E_NOT_FOUND);
     mapi::MAPIUninitialize();
     machine.ExpectBalanced(profiles, "after creation and deletion");
-    EXPECT_EQ(dialogs.events.size(), 3u) << "the deletion shows nothing";
+    EXPECT_EQ(dialogs.calls.size(), 3u) << "the deletion shows nothing";
   }
 }
 
 TEST(GuiTempProfile, FailedNameShowsTheCode) {
   StandInMachine machine(Flavour::Gui);
   ASSERT_TRUE(machine.ok());
-  RecordingDialogs dialogs;
+  RecordingUserDialogs dialogs;
   mapi::ProfileReporter reporter{Flavour::Gui, nullptr, &dialogs};
   reporter.makeName = &FailingNameMaker;
   std::optional<std::string> name;
   ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
   EXPECT_EQ(mapi::CreateTempProfile(reporter, "jsmith", "SRV01", &name), E_FAIL);
   mapi::MAPIUninitialize();
-  EXPECT_EQ(dialogs.events,
+  EXPECT_EQ(dialogs.calls,
             (std::vector<std::string>{"hourglass", "restore",
                                       "plain:Create \"Profile Name\" Failed.\r\n80004005"}));
   EXPECT_EQ(name, std::string());
@@ -419,14 +370,14 @@ TEST(GuiTempProfile, FailedNameShowsTheCode) {
 TEST(GuiTempProfile, SuccessShowsNothingAndDeletionRemovesTheProfile) {
   StandInMachine machine(Flavour::Gui);
   ASSERT_TRUE(machine.ok());
-  const std::uint32_t profiles = machine.Accounting().profiles;
-  RecordingDialogs dialogs;
+  const std::uint32_t profiles = machine.BoundAccounting().profiles;
+  RecordingUserDialogs dialogs;
   mapi::ProfileReporter reporter{Flavour::Gui, nullptr, &dialogs, 0x1234};
   std::optional<std::string> name;
   ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
   EXPECT_EQ(mapi::CreateTempProfile(reporter, "Smith, John", "SRV01", &name), S_OK);
-  EXPECT_EQ(dialogs.events, (std::vector<std::string>{"hourglass", "restore"}));
-  EXPECT_EQ(machine.Accounting().profiles, profiles + 1);
+  EXPECT_EQ(dialogs.calls, (std::vector<std::string>{"hourglass", "restore"}));
+  EXPECT_EQ(machine.BoundAccounting().profiles, profiles + 1);
   EXPECT_EQ(mapi::DeleteTempProfile(reporter, *name), S_OK);
   mapi::MAPIUninitialize();
   machine.ExpectBalanced(profiles, "after the deletion");
@@ -488,7 +439,7 @@ TEST(StandInBinding, ConsoleReadsTheLibraryVersion) {
   ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
   EXPECT_EQ(mapi::MapiLibraryVersion(), "11.0.5604.0");
   mapi::MAPIUninitialize();
-  machine.ExpectBalanced(machine.Accounting().profiles, "after initialise and uninitialise");
+  machine.ExpectBalanced(machine.BoundAccounting().profiles, "after initialise and uninitialise");
 }
 
 }  // namespace

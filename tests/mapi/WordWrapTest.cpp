@@ -37,6 +37,10 @@ struct WrapCase {
   std::string expected;
 };
 
+void PrintTo(const WrapCase& c, std::ostream* os) {
+  *os << c.why;
+}
+
 class ErrorTextWrap : public ::testing::TestWithParam<WrapCase> {};
 
 TEST_P(ErrorTextWrap, BreaksAsExpected) {

@@ -31,7 +31,6 @@ struct SimLibrary {
   LPFREEPADRLIST FreePadrlist = nullptr;
   LPSCDUPPROPSET DupPropset = nullptr;
   LPFGETCOMPONENTPATH GetComponentPath = nullptr;
-  LPTABRIXSIMQUERYACCOUNTING QueryAccounting = nullptr;
   LPTABRIXSIMSETPROFILECHOOSER SetProfileChooser = nullptr;
 
   // Loads "mapi32.dll" from the current machine root; false when it or a

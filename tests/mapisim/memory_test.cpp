@@ -1,6 +1,7 @@
 // MAPI memory: allocation, chaining, freeing, deep copies, row sets and
 // address lists, the component path, and the accounting line at unload.
 #include <unistd.h>
+#include <cerrno>
 #include <cstring>
 
 #include "SimLibrary.h"
@@ -192,7 +193,9 @@ TEST_F(MemoryTest, UnloadAppendsTheAccountingLine) {
   ASSERT_EQ(lines.size(), before + 1);
   const std::string& line = lines.back();
   EXPECT_NE(line.find("\"pid\":" + std::to_string(getpid()) + ","), std::string::npos) << line;
-  EXPECT_NE(line.find("\"program\":\"mapisim_memory_test\""), std::string::npos) << line;
+  EXPECT_NE(line.find("\"program\":\"" + std::string(program_invocation_short_name) + "\""),
+            std::string::npos)
+      << line;
   EXPECT_NE(line.find("\"liveObjects\":0,\"outstandingBuffers\":0,\"openSessions\":0,"
                       "\"initializeCount\":1,\"profiles\":0}"),
             std::string::npos)

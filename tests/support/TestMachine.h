@@ -28,8 +28,8 @@ class TestMachine {
   // Closes the database, so that a test can replace or damage the file.
   void CloseOrg();
   // Lays out the machine root with orgdb::SetUpMachineRoot; an empty
-  // mapiLibrary becomes MapiLibraryPath(). Fails the test (ADD_FAILURE) and
-  // returns false when the set-up fails.
+  // mapiLibrary becomes a link to MapiLibraryPath(). Fails the test
+  // (ADD_FAILURE) and returns false when the set-up fails.
   bool SetUp(orgdb::MachineSetupOptions options = {});
 
   // The lines of <root>/eventlog/Application.jsonl.
