@@ -46,7 +46,9 @@ std::string Printable(std::string_view text) {
 
 }  // namespace
 
-std::string TrimText(std::string_view text) { return mapi::TrimControls(text); }
+std::string TrimText(std::string_view text) {
+  return mapi::TrimControls(text);
+}
 
 std::optional<std::string> ReportNameProblem(std::string_view serverName) {
   bool bad = serverName.find_first_of("/\\") != std::string_view::npos ||

@@ -28,8 +28,9 @@ HRESULT MAPIAdminProfiles(ULONG ulFlags, LPPROFADMIN* lppProfAdmin);
 SCODE MAPIAllocateBuffer(ULONG cbSize, LPVOID* lppBuffer);
 SCODE MAPIAllocateMore(ULONG cbSize, LPVOID lpObject, LPVOID* lppBuffer);
 ULONG MAPIFreeBuffer(LPVOID lpBuffer);
-HRESULT HrQueryAllRows(LPMAPITABLE lpTable, LPSPropTagArray lpPropTags, LPSRestriction lpRestriction,
-                       LPSSortOrderSet lpSortOrderSet, LONG crowsMax, LPSRowSet* lppRows);
+HRESULT HrQueryAllRows(LPMAPITABLE lpTable, LPSPropTagArray lpPropTags,
+                       LPSRestriction lpRestriction, LPSSortOrderSet lpSortOrderSet, LONG crowsMax,
+                       LPSRowSet* lppRows);
 void FreeProws(LPSRowSet lpRows);
 HRESULT HrGetOneProp(LPMAPIPROP lpMapiProp, ULONG ulPropTag, LPSPropValue* lppProp);
 void FreePadrlist(LPADRLIST lpAdrList);

@@ -24,7 +24,9 @@ class ErrorSource {
       };
   }
   explicit operator bool() const { return static_cast<bool>(get_); }
-  HRESULT GetLastError(HRESULT hr, ULONG flags, LPMAPIERROR* err) const { return get_(hr, flags, err); }
+  HRESULT GetLastError(HRESULT hr, ULONG flags, LPMAPIERROR* err) const {
+    return get_(hr, flags, err);
+  }
 
  private:
   std::function<HRESULT(HRESULT, ULONG, LPMAPIERROR*)> get_;

@@ -141,8 +141,7 @@ HRESULT AbContainer::ResolveNames(LPSPropTagArray lpPropTagArray, ULONG ulFlags,
       } else {
         if (everyone.empty()) everyone = session_->db->GalEntries();
         for (const auto& e : everyone)
-          if (platform::EqualsNoCase(e.displayName, name) ||
-              platform::EqualsNoCase(e.alias, name))
+          if (platform::EqualsNoCase(e.displayName, name) || platform::EqualsNoCase(e.alias, name))
             matches.push_back(e);
       }
       if (matches.size() > 1) {

@@ -38,8 +38,7 @@ HRESULT ProfAdmin::GetProfileTable(ULONG ulFlags, LPMAPITABLE* lppTable) {
     for (const auto& n : names) {
       OwnedRow row;
       row.emplace_back(TextCell(PR_DISPLAY_NAME, n));
-      row.emplace_back(
-          BoolCell(PR_DEFAULT_PROFILE, def && platform::EqualsNoCase(*def, n)));
+      row.emplace_back(BoolCell(PR_DEFAULT_PROFILE, def && platform::EqualsNoCase(*def, n)));
       rows.push_back(std::move(row));
     }
     *lppTable = Table::Create(

@@ -41,8 +41,8 @@ HRESULT OpenKey(const std::string& path, REGSAM access, Key* key) {
 
 HRESULT CreateKey(const std::string& path, Key* key) {
   return FromWin32(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
-                                   REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, mapi::Out(*key),
-                                   nullptr));
+                                   REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                   mapi::Out(*key), nullptr));
 }
 
 HRESULT SubKeys(const std::string& path, std::vector<std::string>* names) {
@@ -165,8 +165,7 @@ HRESULT DeleteProfileKey(const std::string& name) {
   if (FAILED(hr)) return hr;
   hr = FromWin32(RegDeleteKeyA(profiles.get(), name.c_str()));
   if (FAILED(hr)) return hr;
-  if (auto def = ReadText(profiles.get(), kDefaultValue);
-      def && platform::EqualsNoCase(*def, name))
+  if (auto def = ReadText(profiles.get(), kDefaultValue); def && platform::EqualsNoCase(*def, name))
     RegDeleteValueA(profiles.get(), kDefaultValue);
   return S_OK;
 }

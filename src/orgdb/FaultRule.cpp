@@ -8,8 +8,7 @@ namespace orgdb {
 bool FaultFits(const Fault& fault, std::string_view call, const FaultMatchText* match,
                std::uint32_t flags, std::int64_t& seen) {
   if (fault.call != call) return false;
-  if (fault.match && (!match || !platform::EqualsNoCase(*fault.match, (*match)())))
-    return false;
+  if (fault.match && (!match || !platform::EqualsNoCase(*fault.match, (*match)()))) return false;
   if (fault.flags && (flags & *fault.flags) != *fault.flags) return false;
   ++seen;
   return !fault.nth || seen == *fault.nth;

@@ -49,8 +49,8 @@ bool IsLocalComputer(LPCSTR server) {
 bool AppendLine(const std::string& line) {
   const std::string folder = platform::MachineRoot() + "/eventlog";
   if (platform::detail::MakeDirs(folder) != 0) return false;
-  const int fd =
-      ::open((folder + "/Application.jsonl").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  const int fd = ::open((folder + "/Application.jsonl").c_str(),
+                        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   ssize_t n;
   do {
@@ -82,8 +82,8 @@ void AppendJsonString(std::string& out, std::string_view text) {
   out.push_back('"');
 }
 
-std::string FormatEventLine(std::int64_t unixSeconds, std::string_view source, WORD type, WORD category,
-                            DWORD eventId, const std::vector<std::string>& strings) {
+std::string FormatEventLine(std::int64_t unixSeconds, std::string_view source, WORD type,
+                            WORD category, DWORD eventId, const std::vector<std::string>& strings) {
   const auto t = static_cast<std::time_t>(unixSeconds);
   std::tm utc{};
   ::gmtime_r(&t, &utc);
@@ -110,7 +110,9 @@ void SetSyslogSinkForTesting(SyslogSink sink) {
   g_syslogSink = std::move(sink);
 }
 
-void ResetSyslogSinkForTesting() { SetSyslogSinkForTesting(nullptr); }
+void ResetSyslogSinkForTesting() {
+  SetSyslogSinkForTesting(nullptr);
+}
 
 }  // namespace platform::detail
 
@@ -153,8 +155,8 @@ BOOL ReportEventA(HANDLE hEventLog, WORD wType, WORD wCategory, DWORD dwEventID,
   std::vector<std::string> strings;
   for (WORD i = 0; i < wNumStrings; ++i) strings.emplace_back(lpStrings[i] ? lpStrings[i] : "");
 
-  AppendLine(platform::detail::FormatEventLine(static_cast<std::int64_t>(std::time(nullptr)), source, wType,
-                                               wCategory, dwEventID, strings));
+  AppendLine(platform::detail::FormatEventLine(static_cast<std::int64_t>(std::time(nullptr)),
+                                               source, wType, wCategory, dwEventID, strings));
 
   std::string message = source + ": ";
   for (std::size_t i = 0; i < strings.size(); ++i) message += (i ? " " : "") + strings[i];

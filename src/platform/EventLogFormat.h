@@ -19,8 +19,8 @@ void AppendJsonString(std::string& out, std::string_view text);
 
 // One event as a line (with its "\n"):
 // {"time":"...","source":"...","type":4,"category":0,"eventId":...,"strings":[...]}
-std::string FormatEventLine(std::int64_t unixSeconds, std::string_view source, WORD type, WORD category,
-                            DWORD eventId, const std::vector<std::string>& strings);
+std::string FormatEventLine(std::int64_t unixSeconds, std::string_view source, WORD type,
+                            WORD category, DWORD eventId, const std::vector<std::string>& strings);
 
 // Test seam: where events go besides the file. By default syslog(3).
 using SyslogSink = std::function<void(int priority, const std::string& message)>;

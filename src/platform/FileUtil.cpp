@@ -12,7 +12,8 @@
 namespace platform::detail {
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
   if (!file) return std::nullopt;
   std::string text;
   char chunk[65536];

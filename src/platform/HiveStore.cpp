@@ -55,7 +55,9 @@ LONG Win32FromErrno(int err) {
   }
 }
 
-std::string RegistryFolder() { return MachineRoot() + "/registry"; }
+std::string RegistryFolder() {
+  return MachineRoot() + "/registry";
+}
 
 bool WriteAll(int fd, const std::string& text) {
   std::size_t done = 0;
@@ -90,7 +92,8 @@ LONG WriteAtomically(const std::string& folder, const std::string& path, const s
   Fd fd(::mkstemp(temp.data()));
   if (fd.get() < 0) return Win32FromErrno(errno);
   int failure = 0;
-  if (!WriteAll(fd.get(), text) || ::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0) failure = errno;
+  if (!WriteAll(fd.get(), text) || ::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0)
+    failure = errno;
   if (failure == 0 && ::close(fd.release()) != 0) failure = errno;
   if (failure == 0) {
     if (auto hook = g_beforeRename.load()) hook();
@@ -120,7 +123,9 @@ const char* HiveRootName(Hive hive) {
   return "HKEY_LOCAL_MACHINE";
 }
 
-std::string HiveFilePath(Hive hive) { return RegistryFolder() + "/" + HiveRootName(hive) + ".reg"; }
+std::string HiveFilePath(Hive hive) {
+  return RegistryFolder() + "/" + HiveRootName(hive) + ".reg";
+}
 
 RegKey LoadHive(Hive hive) {
   const auto text = ReadWholeFile(HiveFilePath(hive));
@@ -161,6 +166,8 @@ LONG UpdateHive(Hive hive, const HiveChange& change) {
   return WriteAtomically(folder, path, SerialiseHive(root, HiveRootName(hive)), mode);
 }
 
-void SetBeforeRenameHookForTesting(void (*hook)()) { g_beforeRename.store(hook); }
+void SetBeforeRenameHookForTesting(void (*hook)()) {
+  g_beforeRename.store(hook);
+}
 
 }  // namespace platform::detail

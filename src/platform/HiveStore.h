@@ -17,8 +17,8 @@
 #include <functional>
 #include <string>
 
-#include "WinTypes.h"
 #include "RegistryHive.h"
+#include "WinTypes.h"
 
 namespace platform::detail {
 

@@ -41,7 +41,8 @@ std::string WidenYear(const std::string& dateFormat) {
 
 LocaleSettings LocaleFromName(const char* name) {
   locale_t loc = ::newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
-  if (loc == static_cast<locale_t>(0)) loc = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  if (loc == static_cast<locale_t>(0))
+    loc = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
   LocaleSettings settings{"", ".", "%m/%d/%Y", "%H:%M:%S"};
   if (loc == static_cast<locale_t>(0)) return settings;
   std::string thousands = ::nl_langinfo_l(THOUSEP, loc);
@@ -57,7 +58,9 @@ LocaleSettings LocaleFromName(const char* name) {
                         time.empty() ? settings.longTimeFormat : std::move(time)};
 }
 
-LocaleSettings LocaleFromEnvironment() { return LocaleFromName(""); }
+LocaleSettings LocaleFromEnvironment() {
+  return LocaleFromName("");
+}
 
 }  // namespace platform::detail
 

@@ -14,10 +14,16 @@ namespace {
 thread_local DWORD t_lastError = 0;
 }  // namespace
 
-DWORD GetLastError() { return t_lastError; }
-void SetLastError(DWORD err) { t_lastError = err; }
+DWORD GetLastError() {
+  return t_lastError;
+}
+void SetLastError(DWORD err) {
+  t_lastError = err;
+}
 
-DWORD GetCurrentProcessId() { return static_cast<DWORD>(::getpid()); }
+DWORD GetCurrentProcessId() {
+  return static_cast<DWORD>(::getpid());
+}
 
 namespace platform {
 

@@ -6,7 +6,9 @@
 
 namespace platform::detail {
 
-std::string SystemDirectory() { return MachineRoot() + "/system32"; }
+std::string SystemDirectory() {
+  return MachineRoot() + "/system32";
+}
 
 namespace {
 

@@ -62,8 +62,8 @@ std::optional<IniFile> platform::detail::LoadIniFile(std::string_view path) {
   return IniFile::Parse(*text);
 }
 
-DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPSTR lpReturnedString,
-                               DWORD nSize, LPCSTR lpFileName) {
+DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault,
+                               LPSTR lpReturnedString, DWORD nSize, LPCSTR lpFileName) {
   if (lpReturnedString == nullptr || nSize == 0) return 0;
   const auto file = LoadProfile(lpFileName);
   SetLastError(file ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);

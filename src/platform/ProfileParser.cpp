@@ -9,7 +9,8 @@ namespace platform::detail {
 namespace {
 
 std::string_view Unquoted(std::string_view value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front())
     return value.substr(1, value.size() - 2);
   return value;
 }
@@ -64,7 +65,8 @@ const IniSection* IniFile::FindSection(std::string_view name) const {
   return nullptr;
 }
 
-std::optional<std::string_view> IniFile::Find(std::string_view section, std::string_view key) const {
+std::optional<std::string_view> IniFile::Find(std::string_view section,
+                                              std::string_view key) const {
   const IniSection* s = FindSection(section);
   if (s == nullptr) return std::nullopt;
   for (const IniEntry& e : s->entries)

@@ -55,16 +55,21 @@ HKEY NewHandle(Hive hive, std::vector<std::string> path, REGSAM access) {
   return handle;
 }
 
-bool Allows(const HKEY__& ref, REGSAM needed) { return (ref.access & needed) != 0; }
+bool Allows(const HKEY__& ref, REGSAM needed) {
+  return (ref.access & needed) != 0;
+}
 
-bool HasBadCharacter(std::string_view name) { return name.find_first_of("\r\n") != std::string_view::npos; }
+bool HasBadCharacter(std::string_view name) {
+  return name.find_first_of("\r\n") != std::string_view::npos;
+}
 
 // The subkey path below `ref`, or nullopt for a name Windows would refuse.
 std::optional<std::vector<std::string>> ChildPath(const HKEY__& ref, LPCSTR subKey) {
   std::vector<std::string> path = ref.path;
   if (subKey == nullptr) return path;
   for (std::string& part : SplitKeyPath(subKey)) {
-    if (part.size() > platform::detail::kMaxKeyNameLength || HasBadCharacter(part)) return std::nullopt;
+    if (part.size() > platform::detail::kMaxKeyNameLength || HasBadCharacter(part))
+      return std::nullopt;
     path.push_back(std::move(part));
   }
   return path;
@@ -76,7 +81,8 @@ std::string_view ValueName(LPCSTR name) {
 
 }  // namespace
 
-LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired, PHKEY phkResult) {
+LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired,
+                   PHKEY phkResult) {
   if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
   const auto ref = Resolve(hKey);
@@ -90,9 +96,9 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDe
   return ERROR_SUCCESS;
 }
 
-LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/, DWORD /*dwOptions*/,
-                     REGSAM samDesired, void* /*lpSecurityAttributes*/, PHKEY phkResult,
-                     LPDWORD lpdwDisposition) {
+LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/,
+                     DWORD /*dwOptions*/, REGSAM samDesired, void* /*lpSecurityAttributes*/,
+                     PHKEY phkResult, LPDWORD lpdwDisposition) {
   if (phkResult == nullptr || lpSubKey == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
   const auto ref = Resolve(hKey);
@@ -126,8 +132,8 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpC
   return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD /*lpReserved*/, LPDWORD lpType, LPBYTE lpData,
-                      LPDWORD lpcbData) {
+LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD /*lpReserved*/, LPDWORD lpType,
+                      LPBYTE lpData, LPDWORD lpcbData) {
   const auto ref = Resolve(hKey);
   if (!ref) return ERROR_INVALID_HANDLE;
   if (lpData != nullptr && lpcbData == nullptr) return ERROR_INVALID_PARAMETER;
@@ -152,8 +158,8 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD /*lpReserved*/, LPD
   return ERROR_SUCCESS;
 }
 
-LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType, const BYTE* lpData,
-                    DWORD cbData) {
+LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType,
+                    const BYTE* lpData, DWORD cbData) {
   const auto ref = Resolve(hKey);
   if (!ref) return ERROR_INVALID_HANDLE;
   if (lpData == nullptr && cbData > 0) return ERROR_INVALID_PARAMETER;
@@ -207,8 +213,9 @@ LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
   });
 }
 
-LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD /*lpReserved*/,
-                   LPSTR lpClass, LPDWORD lpcchClass, FILETIME* lpftLastWriteTime) {
+LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
+                   LPDWORD /*lpReserved*/, LPSTR lpClass, LPDWORD lpcchClass,
+                   FILETIME* lpftLastWriteTime) {
   const auto ref = Resolve(hKey);
   if (!ref) return ERROR_INVALID_HANDLE;
   if (lpName == nullptr || lpcchName == nullptr) return ERROR_INVALID_PARAMETER;
@@ -242,4 +249,6 @@ LONG RegCloseKey(HKEY hKey) {
 }
 
 // Every write is already on disk when it returns.
-LONG RegFlushKey(HKEY hKey) { return Resolve(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE; }
+LONG RegFlushKey(HKEY hKey) {
+  return Resolve(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}

@@ -25,9 +25,9 @@ const RegKey* RegKey::FindSubkey(std::string_view keyName) const {
 }
 
 RegKey& RegKey::AddSubkey(std::string_view keyName) {
-  auto pos =
-      std::lower_bound(subkeys.begin(), subkeys.end(), keyName,
-                       [](const RegKey& k, std::string_view n) { return CompareNoCase(k.name, n) < 0; });
+  auto pos = std::lower_bound(
+      subkeys.begin(), subkeys.end(), keyName,
+      [](const RegKey& k, std::string_view n) { return CompareNoCase(k.name, n) < 0; });
   if (pos != subkeys.end() && EqualsNoCase(pos->name, keyName)) return *pos;
   RegKey fresh;
   fresh.name = std::string(keyName);
@@ -229,7 +229,8 @@ std::vector<std::string> LogicalLines(std::string_view text) {
 // The key path of a section header "[ROOT\A\B]" (without the brackets and
 // the optional leading "-"), or nullopt when it names another hive or is
 // malformed.
-std::optional<std::vector<std::string>> SectionPath(std::string_view inner, std::string_view rootName) {
+std::optional<std::vector<std::string>> SectionPath(std::string_view inner,
+                                                    std::string_view rootName) {
   std::vector<std::string> parts;
   std::size_t start = 0;
   bool first = true;
@@ -346,11 +347,12 @@ void AppendValue(std::string& out, const RegValue& value) {
     AppendQuoted(out, value.name);
   out.push_back('=');
   if (value.type == 1 && WritableAsString(value.data)) {
-    AppendQuoted(out,
-                 std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1));
+    AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(value.data.data()),
+                                       value.data.size() - 1));
   } else if (value.type == 4 && value.data.size() == 4) {
     const DWORD n = static_cast<DWORD>(value.data[0]) | (static_cast<DWORD>(value.data[1]) << 8) |
-                    (static_cast<DWORD>(value.data[2]) << 16) | (static_cast<DWORD>(value.data[3]) << 24);
+                    (static_cast<DWORD>(value.data[2]) << 16) |
+                    (static_cast<DWORD>(value.data[3]) << 24);
     char buf[16];
     std::snprintf(buf, sizeof buf, "dword:%08x", static_cast<unsigned>(n));
     out += buf;

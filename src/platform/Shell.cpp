@@ -47,8 +47,8 @@ int MessageBoxA(void* /*hWnd*/, LPCSTR lpText, LPCSTR lpCaption, UINT /*uType*/)
 // Starts "xdg-open <file>" when there is a desktop to show it on. The
 // intermediate child ends at once, so the program waits for nothing and
 // leaves no zombie; the opener runs in its own session.
-std::intptr_t ShellExecuteA(void* /*hwnd*/, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR /*lpParameters*/,
-                            LPCSTR lpDirectory, int /*nShowCmd*/) {
+std::intptr_t ShellExecuteA(void* /*hwnd*/, LPCSTR lpOperation, LPCSTR lpFile,
+                            LPCSTR /*lpParameters*/, LPCSTR lpDirectory, int /*nShowCmd*/) {
   if (lpOperation != nullptr && !platform::EqualsNoCase(lpOperation, "open")) return SE_ERR_NOASSOC;
   if (lpFile == nullptr || *lpFile == '\0') return SE_ERR_FNF;
   if (!HasDesktop()) return SE_ERR_NOASSOC;
@@ -59,7 +59,8 @@ std::intptr_t ShellExecuteA(void* /*hwnd*/, LPCSTR lpOperation, LPCSTR lpFile, L
   // make async-signal-safe calls.
   const std::string file = lpFile;
   const std::string directory = lpDirectory ? lpDirectory : "";
-  char* const argv[] = {const_cast<char*>(opener.c_str()), const_cast<char*>(file.c_str()), nullptr};
+  char* const argv[] = {const_cast<char*>(opener.c_str()), const_cast<char*>(file.c_str()),
+                        nullptr};
 
   const pid_t child = ::fork();
   if (child < 0) return SE_ERR_OOM;

@@ -40,7 +40,8 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 }
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+  return text.size() >= suffix.size() &&
+         EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 std::optional<unsigned> HexDigitValue(char c) {
@@ -61,7 +62,9 @@ std::optional<std::uint32_t> ParseHexNumber(std::string_view text, std::size_t m
   return value;
 }
 
-static bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+static bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view TrimLeftBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -73,7 +76,9 @@ std::string_view TrimRightBlanks(std::string_view text) {
   return text;
 }
 
-std::string_view TrimBlanks(std::string_view text) { return TrimRightBlanks(TrimLeftBlanks(text)); }
+std::string_view TrimBlanks(std::string_view text) {
+  return TrimRightBlanks(TrimLeftBlanks(text));
+}
 
 std::size_t CopyTruncated(std::string_view text, char* buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return 0;

@@ -38,9 +38,9 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* lpSystemTime, FILETIME* lpFileTime) 
     return FALSE;
   }
   const SYSTEMTIME& st = *lpSystemTime;
-  if (st.wYear < kMinYear || st.wYear > kMaxYear || st.wMonth < 1 || st.wMonth > 12 || st.wDay < 1 ||
-      st.wDay > DaysInMonth(st.wYear, st.wMonth) || st.wHour > 23 || st.wMinute > 59 || st.wSecond > 59 ||
-      st.wMilliseconds > 999) {
+  if (st.wYear < kMinYear || st.wYear > kMaxYear || st.wMonth < 1 || st.wMonth > 12 ||
+      st.wDay < 1 || st.wDay > DaysInMonth(st.wYear, st.wMonth) || st.wHour > 23 ||
+      st.wMinute > 59 || st.wSecond > 59 || st.wMilliseconds > 999) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }

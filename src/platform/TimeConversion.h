@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "WinTypes.h"
 #include "Win32.h"
+#include "WinTypes.h"
 
 namespace platform::detail {
 
@@ -14,7 +14,9 @@ namespace platform::detail {
 constexpr std::int64_t kUnixEpochAsFileTime = 116444736000000000LL;
 constexpr std::int64_t kTicksPerSecond = 10000000LL;
 
-constexpr bool IsLeapYear(std::int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+constexpr bool IsLeapYear(std::int64_t y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 unsigned DaysInMonth(std::int64_t year, unsigned month);
 
 // Days since 1970-01-01 for a date, and back.

@@ -35,7 +35,8 @@ class TzParser {
       if (close == std::string_view::npos || close - pos_ < 3) return std::nullopt;
       std::string name(text_.substr(pos_, close - pos_));
       for (char c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-') return std::nullopt;
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-')
+          return std::nullopt;
       pos_ = close + 1;
       return name;
     }
@@ -173,16 +174,18 @@ constexpr std::size_t kTzifHeader = 44;
 
 std::optional<TzifCounts> ReadCounts(std::string_view bytes, std::size_t at) {
   if (bytes.size() < at + kTzifHeader || bytes.substr(at, 4) != "TZif") return std::nullopt;
-  TzifCounts c{BigEndian32(bytes, at + 20), BigEndian32(bytes, at + 24), BigEndian32(bytes, at + 28),
-               BigEndian32(bytes, at + 32), BigEndian32(bytes, at + 36), BigEndian32(bytes, at + 40)};
-  if (c.type == 0 || c.time > (1u << 20) || c.type > 256 || c.chars > 65536 || c.leap > (1u << 20) ||
-      c.isut > 256 || c.isstd > 256)
+  TzifCounts c{BigEndian32(bytes, at + 20), BigEndian32(bytes, at + 24),
+               BigEndian32(bytes, at + 28), BigEndian32(bytes, at + 32),
+               BigEndian32(bytes, at + 36), BigEndian32(bytes, at + 40)};
+  if (c.type == 0 || c.time > (1u << 20) || c.type > 256 || c.chars > 65536 ||
+      c.leap > (1u << 20) || c.isut > 256 || c.isstd > 256)
     return std::nullopt;
   return c;
 }
 
 std::size_t BlockSize(const TzifCounts& c, std::size_t timeSize) {
-  return c.time * timeSize + c.time + c.type * 6u + c.chars + c.leap * (timeSize + 4) + c.isstd + c.isut;
+  return c.time * timeSize + c.time + c.type * 6u + c.chars + c.leap * (timeSize + 4) + c.isstd +
+         c.isut;
 }
 
 // A fixed-offset rule from the last local time type a block uses.
@@ -204,8 +207,8 @@ std::optional<ZoneRule> RuleFromBlock(std::string_view bytes, std::size_t at, co
   if (abbrevIndex < c.chars) {
     const std::string_view table = bytes.substr(chars, c.chars);
     const std::size_t end = table.find('\0', abbrevIndex);
-    rule.standardName =
-        std::string(table.substr(abbrevIndex, end == std::string_view::npos ? end : end - abbrevIndex));
+    rule.standardName = std::string(
+        table.substr(abbrevIndex, end == std::string_view::npos ? end : end - abbrevIndex));
   }
   return rule;
 }
@@ -301,7 +304,8 @@ std::int64_t LocalTransition(const TransitionRule& r, std::int64_t year) {
       const std::int64_t first = DaysFromCivil(year, static_cast<unsigned>(r.month), 1);
       std::int64_t d =
           first + (r.weekday - static_cast<int>(WeekdayFromDays(first)) + 7) % 7 + 7 * (r.week - 1);
-      if (d - first >= DaysInMonth(year, static_cast<unsigned>(r.month))) d -= 7;  // week 5: the last one
+      if (d - first >= DaysInMonth(year, static_cast<unsigned>(r.month)))
+        d -= 7;  // week 5: the last one
       day = d;
       break;
     }
@@ -321,7 +325,8 @@ std::int64_t LocalYear(std::int64_t unixSeconds, std::int32_t offset) {
 
 void PutName(WCHAR* target, const std::string& name) {
   std::size_t i = 0;
-  for (; i < name.size() && i < 31; ++i) target[i] = static_cast<WCHAR>(static_cast<unsigned char>(name[i]));
+  for (; i < name.size() && i < 31; ++i)
+    target[i] = static_cast<WCHAR>(static_cast<unsigned char>(name[i]));
   target[i] = 0;
 }
 
@@ -356,7 +361,8 @@ std::int32_t UtcOffsetAt(const ZoneRule& rule, std::int64_t unixSeconds) {
   return IsDaylightAt(rule, unixSeconds) ? rule.daylightOffset : rule.standardOffset;
 }
 
-DWORD TimeZoneInformationAt(const ZoneRule& rule, std::int64_t unixSeconds, TIME_ZONE_INFORMATION* info) {
+DWORD TimeZoneInformationAt(const ZoneRule& rule, std::int64_t unixSeconds,
+                            TIME_ZONE_INFORMATION* info) {
   *info = TIME_ZONE_INFORMATION{};
   if (!rule.hasDaylight) {
     info->Bias = -rule.standardOffset / 60;

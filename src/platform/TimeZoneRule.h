@@ -54,6 +54,7 @@ std::int32_t UtcOffsetAt(const ZoneRule& rule, std::int64_t unixSeconds);
 // The Windows record for the rule, with the TIME_ZONE_ID_* result that
 // GetTimeZoneInformation gives at the instant `unixSeconds` (which also
 // gives the year of rules that only an absolute date can express).
-DWORD TimeZoneInformationAt(const ZoneRule& rule, std::int64_t unixSeconds, TIME_ZONE_INFORMATION* info);
+DWORD TimeZoneInformationAt(const ZoneRule& rule, std::int64_t unixSeconds,
+                            TIME_ZONE_INFORMATION* info);
 
 }  // namespace platform::detail

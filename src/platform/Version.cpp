@@ -78,7 +78,8 @@ VersionText ParseVersionText(std::string_view text) {
         const std::string_view token =
             value.substr(p, q == std::string_view::npos ? std::string_view::npos : q - p);
         if (auto pair = ParseHex8(token))
-          out.translations.emplace_back(static_cast<WORD>(*pair >> 16), static_cast<WORD>(*pair & 0xFFFF));
+          out.translations.emplace_back(static_cast<WORD>(*pair >> 16),
+                                        static_cast<WORD>(*pair & 0xFFFF));
         if (q == std::string_view::npos) break;
         p = q + 1;
       }
@@ -161,7 +162,7 @@ BOOL GetVersionExA(OSVERSIONINFOA* lpVersionInformation) {
   lpVersionInformation->dwMinorVersion = number("MinorVersion", 1);
   lpVersionInformation->dwBuildNumber = number("BuildNumber", 2600);
   platform::CopyTruncated(find("CSDVersion").value_or(""), lpVersionInformation->szCSDVersion,
-                                  sizeof lpVersionInformation->szCSDVersion);
+                          sizeof lpVersionInformation->szCSDVersion);
   SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
@@ -232,7 +233,8 @@ BOOL VerQueryValueA(const void* pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, U
     const DWORD valueLength = GetDword(block, valueLengthAt);
     const std::size_t valueAt = valueLengthAt + sizeof(DWORD);
     if (valueAt + valueLength + 1 > total) return FALSE;
-    if (EqualsNoCase(std::string_view(reinterpret_cast<const char*>(block + nameAt), nameLength), name)) {
+    if (EqualsNoCase(std::string_view(reinterpret_cast<const char*>(block + nameAt), nameLength),
+                     name)) {
       *lplpBuffer = const_cast<BYTE*>(block + valueAt);
       if (puLen != nullptr) *puLen = valueLength + 1;  // characters with the terminator
       return TRUE;

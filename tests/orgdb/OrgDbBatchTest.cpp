@@ -120,7 +120,8 @@ TEST_F(OrgDbBatchTest, TableWindowsCarryEveryColumnOfTheFullRead) {
     m.tableOrder = i % 7;
     m.alias = "box" + std::to_string(i);
     if (i % 5 != 0) m.emailAddress = "/o=Org/ou=Site/cn=Recipients/cn=box" + std::to_string(i);
-    if (i % 4 != 1) m.displayName = i % 9 == 0 ? std::string() : "Box \xff\xfe " + std::to_string(i);
+    if (i % 4 != 1)
+      m.displayName = i % 9 == 0 ? std::string() : "Box \xff\xfe " + std::to_string(i);
     if (i == 17) m.displayName = std::string(10000, 'n');
     if (i % 3 != 2) m.ntUserName = "BOX" + std::to_string(i);
     if (i % 6 != 3) m.messageSize = (std::int64_t{5} << 32) + i;

@@ -31,8 +31,9 @@ std::vector<std::string> Lines(const std::string& text) {
 struct SyslogRecorder {
   std::vector<std::pair<int, std::string>> messages;
   SyslogRecorder() {
-    platform::detail::SetSyslogSinkForTesting(
-        [this](int priority, const std::string& message) { messages.emplace_back(priority, message); });
+    platform::detail::SetSyslogSinkForTesting([this](int priority, const std::string& message) {
+      messages.emplace_back(priority, message);
+    });
   }
   ~SyslogRecorder() { platform::detail::ResetSyslogSinkForTesting(); }
 };
@@ -43,11 +44,12 @@ TEST(EventLogFormat, OneLineWithTheKeysInOrder) {
   const std::string line = platform::detail::FormatEventLine(
       1796791270, "Tabrix Mailbox Statistics boxstatcon", EVENTLOG_WARNING_TYPE, 0, 0x800B0001u,
       {"Error/Warning/Information. Returned CODE is: 800B0001"});
-  EXPECT_EQ(
-      line,
-      "{\"time\":\"2026-12-09T04:41:10Z\",\"source\":\"Tabrix Mailbox Statistics boxstatcon\",\"type\":2,"
-      "\"category\":0,\"eventId\":2148204545,\"strings\":[\"Error/Warning/Information. Returned CODE is: "
-      "800B0001\"]}\n");
+  EXPECT_EQ(line,
+            "{\"time\":\"2026-12-09T04:41:10Z\",\"source\":\"Tabrix Mailbox Statistics "
+            "boxstatcon\",\"type\":2,"
+            "\"category\":0,\"eventId\":2148204545,\"strings\":[\"Error/Warning/Information. "
+            "Returned CODE is: "
+            "800B0001\"]}\n");
 }
 
 TEST(EventLogFormat, EveryByteSequenceGivesValidJson) {
@@ -84,7 +86,8 @@ TEST(EventLog, ReportAppendsOneObjectPerEventAndCreatesTheFolder) {
   LPCSTR first[] = {"MAPI Initialize - OK!"};
   LPCSTR second[] = {"The logon did not succeed", "second string"};
   ASSERT_TRUE(ReportEventA(source, EVENTLOG_INFORMATION_TYPE, 0, 0, nullptr, 1, 0, first, nullptr));
-  ASSERT_TRUE(ReportEventA(source, EVENTLOG_ERROR_TYPE, 7, 0xC0000005u, nullptr, 2, 0, second, nullptr));
+  ASSERT_TRUE(
+      ReportEventA(source, EVENTLOG_ERROR_TYPE, 7, 0xC0000005u, nullptr, 2, 0, second, nullptr));
   EXPECT_TRUE(DeregisterEventSource(source));
 
   const auto lines = Lines(root.Read("eventlog/Application.jsonl"));
@@ -92,7 +95,8 @@ TEST(EventLog, ReportAppendsOneObjectPerEventAndCreatesTheFolder) {
   const auto a = nlohmann::ordered_json::parse(lines[0]);
   std::vector<std::string> keys;
   for (auto it = a.begin(); it != a.end(); ++it) keys.push_back(it.key());
-  EXPECT_EQ(keys, (std::vector<std::string>{"time", "source", "type", "category", "eventId", "strings"}));
+  EXPECT_EQ(keys,
+            (std::vector<std::string>{"time", "source", "type", "category", "eventId", "strings"}));
   EXPECT_EQ(a["source"], "Tabrix Mailbox Statistics boxstatcon");
   EXPECT_EQ(a["type"], 4);
   EXPECT_EQ(a["strings"], nlohmann::json::array({"MAPI Initialize - OK!"}));
@@ -114,15 +118,16 @@ TEST(EventLog, ReportAppendsOneObjectPerEventAndCreatesTheFolder) {
   ASSERT_EQ(syslog.messages.size(), 2u);
   EXPECT_EQ(syslog.messages[0].first, LOG_INFO);
   EXPECT_EQ(syslog.messages[1].first, LOG_ERR);
-  EXPECT_NE(syslog.messages[1].second.find("Tabrix Mailbox Statistics boxstatcon: The logon did not succeed"),
+  EXPECT_NE(syslog.messages[1].second.find(
+                "Tabrix Mailbox Statistics boxstatcon: The logon did not succeed"),
             std::string::npos);
 }
 
 TEST(EventLog, AnUnwritableLogLosesTheEventWithoutAnError) {
   TempMachineRoot root;
   SyslogRecorder syslog;
-  std::filesystem::create_directories(root /
-                                      "eventlog/Application.jsonl");  // a folder where the file belongs
+  std::filesystem::create_directories(
+      root / "eventlog/Application.jsonl");  // a folder where the file belongs
   HANDLE source = RegisterEventSourceA(nullptr, "src");
   ASSERT_NE(source, nullptr);
   LPCSTR text[] = {"lost"};

@@ -26,7 +26,9 @@ class Loader : public ::testing::Test {
   TempMachineRoot root_;
 };
 
-int CallInit(FARPROC proc) { return reinterpret_cast<InitFn>(proc)(nullptr); }
+int CallInit(FARPROC proc) {
+  return reinterpret_cast<InitFn>(proc)(nullptr);
+}
 
 }  // namespace
 
@@ -81,10 +83,10 @@ TEST_F(Loader, DecoratedNamesFindTheCSymbol) {
     const char* name;
     bool found;
   };
-  for (const Case& c :
-       {Case{"MAPIInitialize", true}, Case{"MAPIInitialize@4", true}, Case{"_MAPIInitialize@4", true},
-        Case{"_MAPIInitialize", true}, Case{"MAPIUninitialize@0", true}, Case{"HrGetOneProp@12", false},
-        Case{"MAPIInitialize@", false}, Case{"@4", false}}) {
+  for (const Case& c : {Case{"MAPIInitialize", true}, Case{"MAPIInitialize@4", true},
+                        Case{"_MAPIInitialize@4", true}, Case{"_MAPIInitialize", true},
+                        Case{"MAPIUninitialize@0", true}, Case{"HrGetOneProp@12", false},
+                        Case{"MAPIInitialize@", false}, Case{"@4", false}}) {
     SCOPED_TRACE(c.name);
     SetLastError(0);
     FARPROC proc = GetProcAddress(m, c.name);

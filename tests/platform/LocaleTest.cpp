@@ -42,7 +42,9 @@ TEST(Locale, TwoDigitYearsAreWidened) {
 
 // glibc keeps the search path that LOCPATH makes for newlocale and never
 // frees it; the programs themselves do not use LOCPATH.
-extern "C" const char* __lsan_default_suppressions() { return "leak:__argz_add_sep\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:__argz_add_sep\n";
+}
 
 namespace {
 

@@ -26,11 +26,11 @@ struct LookupCase {
 }  // namespace
 
 TEST(ProfileParser, Lookups) {
+  // clang-format off
   const std::vector<LookupCase> cases = {
       {"plain", "[Config]\nMailbox=jsmith\n", "Config", "Mailbox", "jsmith"},
       {"section and key without regard to case", "[CONFIG]\nmailbox=x\n", "config", "MAILBOX", "x"},
-      {"blanks around key, = and value dropped", "[s]\n  Row delimiter \t=\t ;  \n", "s", "Row delimiter",
-       ";"},
+      {"blanks around key, = and value dropped", "[s]\n  Row delimiter \t=\t ;  \n", "s", "Row delimiter", ";"},
       {"blanks inside the value kept", "[s]\nk = a  b \n", "s", "k", "a  b"},
       {"double quotes removed", "[s]\nk=\" padded \"\n", "s", "k", " padded "},
       {"single quotes removed", "[s]\nk='x'\n", "s", "k", "x"},
@@ -57,6 +57,7 @@ TEST(ProfileParser, Lookups) {
       {"8-bit text kept", "[s]\nk=caf\xe9\n", "s", "k", "caf\xe9"},
       {"invalid UTF-8 kept as bytes", "[s]\nk=\xff\xfe\x80\n", "s", "k", "\xff\xfe\x80"},
   };
+  // clang-format on
   for (const LookupCase& c : cases) {
     SCOPED_TRACE(c.why);
     const IniFile file = IniFile::Parse(c.text);
@@ -74,7 +75,8 @@ TEST(ProfileParser, HostileInputStillReadsTheRest) {
   std::string garbage;
   for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>((i * 131) & 0xFF));
   const std::string hugeLine(1u << 20, 'x');
-  const std::string text = "[a]\nk=1\n" + garbage + "\n" + hugeLine + "\n[b]\nk=" + hugeLine + "\n[c]\nk=3\n";
+  const std::string text =
+      "[a]\nk=1\n" + garbage + "\n" + hugeLine + "\n[b]\nk=" + hugeLine + "\n[c]\nk=3\n";
   const IniFile file = IniFile::Parse(text);
   EXPECT_EQ(file.Find("a", "k").value_or("-"), "1");
   EXPECT_EQ(file.Find("b", "k")->size(), hugeLine.size());
@@ -120,9 +122,12 @@ class ProfileCalls : public ::testing::Test {
 
 TEST_F(ProfileCalls, StringValuesAndDefaults) {
   char buf[64];
-  EXPECT_EQ(GetPrivateProfileStringA("Organization", "Name", "ERROR", buf, sizeof buf, ini_.c_str()), 3u);
+  EXPECT_EQ(
+      GetPrivateProfileStringA("Organization", "Name", "ERROR", buf, sizeof buf, ini_.c_str()), 3u);
   EXPECT_STREQ(buf, "Org");
-  EXPECT_EQ(GetPrivateProfileStringA("Organization", "Missing", "ERROR", buf, sizeof buf, ini_.c_str()), 5u);
+  EXPECT_EQ(
+      GetPrivateProfileStringA("Organization", "Missing", "ERROR", buf, sizeof buf, ini_.c_str()),
+      5u);
   EXPECT_STREQ(buf, "ERROR");
   // Trailing blanks of the default are dropped; a null default is empty.
   EXPECT_EQ(GetPrivateProfileStringA("x", "y", "dflt   ", buf, sizeof buf, ini_.c_str()), 4u);
@@ -139,7 +144,8 @@ TEST_F(ProfileCalls, StringValuesAndDefaults) {
 
 TEST_F(ProfileCalls, TruncationReturnsSizeMinusOne) {
   char buf[4];
-  EXPECT_EQ(GetPrivateProfileStringA("Server0", "Server Name", "", buf, sizeof buf, ini_.c_str()), 3u);
+  EXPECT_EQ(GetPrivateProfileStringA("Server0", "Server Name", "", buf, sizeof buf, ini_.c_str()),
+            3u);
   EXPECT_STREQ(buf, "SRV");
   char one[1];
   EXPECT_EQ(GetPrivateProfileStringA("Server0", "Server Name", "", one, 1, ini_.c_str()), 0u);

@@ -31,7 +31,8 @@ std::string QueryString(HKEY key, const char* name) {
   char buf[512] = {};
   DWORD size = sizeof buf;
   DWORD type = 0;
-  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS)
+  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
+      ERROR_SUCCESS)
     return "<error>";
   return std::string(buf);
 }
@@ -42,25 +43,28 @@ TEST(Registry, CreateMakesTheWholeChainAndReportsTheDisposition) {
   TempMachineRoot root;
   Key k;
   DWORD disposition = 0;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tabrix\\Deep", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &k.h, &disposition),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tabrix\\Deep", 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &k.h, &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
   Key again;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\tabrix\\deep", 0, nullptr, 0, KEY_READ, nullptr,
-                            &again.h, &disposition),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\tabrix\\deep", 0, nullptr, 0, KEY_READ,
+                            nullptr, &again.h, &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
   Key parent;
-  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\TABRIX", 0, KEY_READ, &parent.h), ERROR_SUCCESS);
-  EXPECT_NE(root.Read("registry/HKEY_LOCAL_MACHINE.reg").find("[HKEY_LOCAL_MACHINE\\Software\\Tabrix\\Deep]"),
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\TABRIX", 0, KEY_READ, &parent.h),
+            ERROR_SUCCESS);
+  EXPECT_NE(root.Read("registry/HKEY_LOCAL_MACHINE.reg")
+                .find("[HKEY_LOCAL_MACHINE\\Software\\Tabrix\\Deep]"),
             std::string::npos);
 }
 
 TEST(Registry, QueryFollowsTheWindowsSizeRules) {
   TempMachineRoot root;
   Key k;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "K", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "K", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h,
+                            nullptr),
             ERROR_SUCCESS);
   ASSERT_EQ(SetString(k.h, "Name", "hello"), ERROR_SUCCESS);
 
@@ -76,18 +80,20 @@ TEST(Registry, QueryFollowsTheWindowsSizeRules) {
             ERROR_MORE_DATA);
   EXPECT_EQ(size, 6u);
   // A buffer without a size is refused.
-  EXPECT_EQ(RegQueryValueExA(k.h, "Name", nullptr, nullptr, reinterpret_cast<BYTE*>(small), nullptr),
-            ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegQueryValueExA(k.h, "Missing", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(
+      RegQueryValueExA(k.h, "Name", nullptr, nullptr, reinterpret_cast<BYTE*>(small), nullptr),
+      ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegQueryValueExA(k.h, "Missing", nullptr, nullptr, nullptr, &size),
+            ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(QueryString(k.h, "name"), "hello");
 }
 
 TEST(Registry, EveryValueTypeRoundTripsThroughTheFile) {
   TempMachineRoot root;
   Key k;
-  ASSERT_EQ(
-      RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Types", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h, nullptr),
-      ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Types", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &k.h, nullptr),
+            ERROR_SUCCESS);
   const DWORD ten = 10;
   const BYTE binary[] = {1, 2, 0, 0xff};
   const char expand[] = "%SystemRoot%\\x";
@@ -129,15 +135,16 @@ TEST(Registry, EveryValueTypeRoundTripsThroughTheFile) {
 TEST(Registry, DeleteValueAndKeyWithEverythingBelowIt) {
   TempMachineRoot root;
   Key k;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Profiles\\P1\\Sub\\Deeper", 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &k.h, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Profiles\\P1\\Sub\\Deeper", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &k.h, nullptr),
             ERROR_SUCCESS);
   ASSERT_EQ(SetString(k.h, "v", "1"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteValueA(k.h, "V"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteValueA(k.h, "V"), ERROR_FILE_NOT_FOUND);
 
   Key profiles;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Profiles", 0, KEY_ALL_ACCESS, &profiles.h), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Profiles", 0, KEY_ALL_ACCESS, &profiles.h),
+            ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyA(profiles.h, "p1"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyA(profiles.h, "p1"), ERROR_FILE_NOT_FOUND);
   Key gone;
@@ -152,8 +159,8 @@ TEST(Registry, EnumeratesSubkeysInOrderWithTheirCase) {
   TempMachineRoot root;
   for (const char* name : {"Zeta", "alpha", "Beta"}) {
     Key k;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string("E\\") + name).c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &k.h, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string("E\\") + name).c_str(), 0, nullptr,
+                              0, KEY_ALL_ACCESS, nullptr, &k.h, nullptr),
               ERROR_SUCCESS);
   }
   Key e;
@@ -176,15 +183,16 @@ TEST(Registry, EnumeratesSubkeysInOrderWithTheirCase) {
   EXPECT_EQ(names, (std::vector<std::string>{"alpha", "Beta", "Zeta"}));
   char tiny[4];
   DWORD tinySize = sizeof tiny;
-  EXPECT_EQ(RegEnumKeyExA(e.h, 0, tiny, &tinySize, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+  EXPECT_EQ(RegEnumKeyExA(e.h, 0, tiny, &tinySize, nullptr, nullptr, nullptr, nullptr),
+            ERROR_MORE_DATA);
 }
 
 TEST(Registry, ReadOnlyHandlesRefuseEveryWrite) {
   TempMachineRoot root;
   {
     Key k;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "RO\\Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h,
-                              nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "RO\\Child", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &k.h, nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(SetString(k.h, "v", "1"), ERROR_SUCCESS);
   }
@@ -193,8 +201,9 @@ TEST(Registry, ReadOnlyHandlesRefuseEveryWrite) {
   EXPECT_EQ(SetString(ro.h, "v", "2"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegDeleteKeyA(ro.h, "Child"), ERROR_ACCESS_DENIED);
   Key created;
-  EXPECT_EQ(RegCreateKeyExA(ro.h, "New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created.h, nullptr),
-            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(
+      RegCreateKeyExA(ro.h, "New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created.h, nullptr),
+      ERROR_ACCESS_DENIED);
   EXPECT_EQ(created.h, nullptr);
   Key child;
   ASSERT_EQ(RegOpenKeyExA(ro.h, "Child", 0, KEY_READ, &child.h), ERROR_SUCCESS);
@@ -212,7 +221,8 @@ TEST(Registry, ReadOnlyHandlesRefuseEveryWrite) {
 TEST(Registry, ReadOnlyHiveFileRefusesWritesButStillReads) {
   TempMachineRoot root;
   root.Write("registry/HKEY_LOCAL_MACHINE.reg",
-             "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application]\n"
+             "REGEDIT4\n\n[HKEY_LOCAL_"
+             "MACHINE\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application]\n"
              "\"x\"=\"1\"\n");
   const std::string hive = root / "registry/HKEY_LOCAL_MACHINE.reg";
   ASSERT_EQ(::chmod(hive.c_str(), 0444), 0);
@@ -221,8 +231,9 @@ TEST(Registry, ReadOnlyHiveFileRefusesWritesButStillReads) {
   Key k;
   DWORD disposition = 0;
   // Opening the existing key through "create" writes nothing and succeeds.
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application",
-                            0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h, &disposition),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                            "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application", 0,
+                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h, &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
   EXPECT_EQ(QueryString(k.h, "x"), "1");
@@ -233,25 +244,25 @@ TEST(Registry, ReadOnlyHiveFileRefusesWritesButStillReads) {
   EXPECT_EQ(root.Read("registry/HKEY_LOCAL_MACHINE.reg"), before);
   // Other hives are unaffected.
   Key user;
-  EXPECT_EQ(
-      RegCreateKeyExA(HKEY_CURRENT_USER, "Fine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &user.h, nullptr),
-      ERROR_SUCCESS);
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Fine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &user.h, nullptr),
+            ERROR_SUCCESS);
 }
 
 TEST(Registry, AHivePathThatIsNotAFileRefusesWrites) {
   TempMachineRoot root;
   std::filesystem::create_directories(root / "registry/HKEY_CLASSES_ROOT.reg");
   Key k;
-  EXPECT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "Excel.Application", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &k.h, nullptr),
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "Excel.Application", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &k.h, nullptr),
             ERROR_ACCESS_DENIED);
 }
 
 TEST(Registry, MissingHiveReadsAsEmpty) {
   TempMachineRoot root;
   Key k;
-  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows Messaging Subsystem", 0, KEY_READ,
-                          &k.h),
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows Messaging Subsystem", 0,
+                          KEY_READ, &k.h),
             ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(k.h, nullptr);
   char name[64];
@@ -264,8 +275,9 @@ TEST(Registry, MissingHiveReadsAsEmpty) {
 TEST(Registry, HandlesAreChecked) {
   TempMachineRoot root;
   HKEY k = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "H", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExA(HKEY_LOCAL_MACHINE, "H", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+      ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(k), ERROR_INVALID_HANDLE);
   EXPECT_EQ(SetString(k, "v", "1"), ERROR_INVALID_HANDLE);
@@ -278,13 +290,14 @@ TEST(Registry, HandlesAreChecked) {
 TEST(Registry, RefusesNamesThatWouldBreakTheHive) {
   TempMachineRoot root;
   Key k;
-  EXPECT_EQ(
-      RegCreateKeyExA(HKEY_LOCAL_MACHINE, "a\nb", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h, nullptr),
-      ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, std::string(256, 'k').c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &k.h, nullptr),
+  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "a\nb", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &k.h, nullptr),
             ERROR_INVALID_PARAMETER);
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "ok", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h, nullptr),
+  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, std::string(256, 'k').c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &k.h, nullptr),
+            ERROR_INVALID_PARAMETER);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "ok", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h,
+                            nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(SetString(k.h, "line\nbreak", "x"), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(RegSetValueExA(k.h, "null", 0, REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
@@ -293,9 +306,9 @@ TEST(Registry, RefusesNamesThatWouldBreakTheHive) {
 TEST(Registry, SeesChangesOfOtherWritersAndFollowsTheMachineRoot) {
   TempMachineRoot first;
   Key k;
-  ASSERT_EQ(
-      RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h, nullptr),
-      ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &k.h, nullptr),
+            ERROR_SUCCESS);
   // Another program rewrites the hive: the open handle reads the new value.
   first.Write("registry/HKEY_LOCAL_MACHINE.reg",
               "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Shared]\n\"v\"=\"outside\"\n");
@@ -303,6 +316,7 @@ TEST(Registry, SeesChangesOfOtherWritersAndFollowsTheMachineRoot) {
   {
     TempMachineRoot second;
     Key other;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Shared", 0, KEY_READ, &other.h), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Shared", 0, KEY_READ, &other.h),
+              ERROR_FILE_NOT_FOUND);
   }
 }

@@ -18,9 +18,11 @@ namespace {
 
 LONG SetNumber(const char* key, const std::string& name, DWORD value) {
   HKEY k = nullptr;
-  LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+  LONG rc =
+      RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
   if (rc != ERROR_SUCCESS) return rc;
-  rc = RegSetValueExA(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  rc = RegSetValueExA(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                      sizeof value);
   RegCloseKey(k);
   return rc;
 }
@@ -47,7 +49,8 @@ TEST(RegistryConcurrency, TwoProcessesWritingAtOnceLoseNothing) {
   auto writer = [](const char* prefix) {
     return [prefix] {
       for (int i = 0; i < kPerProcess; ++i)
-        if (SetNumber("Shared", prefix + std::to_string(i), static_cast<DWORD>(i)) != ERROR_SUCCESS) return 1;
+        if (SetNumber("Shared", prefix + std::to_string(i), static_cast<DWORD>(i)) != ERROR_SUCCESS)
+          return 1;
       return 0;
     };
   };
@@ -68,7 +71,8 @@ TEST(RegistryConcurrency, ReadersNeverSeeAPartialHive) {
   const pid_t writer = Spawn([] {
     // Growing values make every version of the file a different length.
     for (int i = 0; i < 150; ++i)
-      if (SetNumber("Busy", "v" + std::to_string(i), static_cast<DWORD>(i)) != ERROR_SUCCESS) return 1;
+      if (SetNumber("Busy", "v" + std::to_string(i), static_cast<DWORD>(i)) != ERROR_SUCCESS)
+        return 1;
     return 0;
   });
   int reads = 0;

@@ -113,7 +113,8 @@ TEST(RegistryHive, UnparsableLinesAreLeftOutAndTheRestReads) {
   for (const std::string& bad : badLines) {
     SCOPED_TRACE(bad);
     const RegKey root = ParseHive(
-        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"before\"=\"1\"\n" + bad + "\n\"after\"=\"2\"\n", kRoot);
+        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"before\"=\"1\"\n" + bad + "\n\"after\"=\"2\"\n",
+        kRoot);
     const RegKey* k = FindKey(root, {"K"});
     ASSERT_NE(k, nullptr);
     EXPECT_EQ(k->FindValue("a"), nullptr);

@@ -92,7 +92,9 @@ TEST_F(Shell, OpensThroughXdgOpenWithoutWaiting) {
   ScopedEnv path("PATH", (root_ / "bin").c_str());
   ScopedEnv display("DISPLAY", ":99");
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ShellExecuteA(nullptr, "open", "mailto:admin@example.com", nullptr, nullptr, SW_SHOWNORMAL), 42);
+  EXPECT_EQ(
+      ShellExecuteA(nullptr, "open", "mailto:admin@example.com", nullptr, nullptr, SW_SHOWNORMAL),
+      42);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_FALSE(std::filesystem::exists(root_ / "done"));  // the opener is still held
   ASSERT_TRUE(WaitFor(root_ / "opened", std::chrono::seconds(20)));
@@ -104,7 +106,9 @@ TEST_F(Shell, WaylandCountsAsADesktopAndTheVerbIsCaseInsensitive) {
   ScopedEnv path("PATH", (root_ / "bin").c_str());
   ScopedEnv display("DISPLAY", nullptr);
   ScopedEnv wayland("WAYLAND_DISPLAY", "wayland-0");
-  EXPECT_EQ(ShellExecuteA(nullptr, "OPEN", "http://www.example.com/", nullptr, nullptr, SW_SHOWNORMAL), 42);
+  EXPECT_EQ(
+      ShellExecuteA(nullptr, "OPEN", "http://www.example.com/", nullptr, nullptr, SW_SHOWNORMAL),
+      42);
   ASSERT_TRUE(WaitFor(root_ / "opened", std::chrono::seconds(20)));
   EXPECT_EQ(root_.Read("opened"), "http://www.example.com/");
   EXPECT_TRUE(ReleaseOpener());
@@ -115,17 +119,20 @@ TEST_F(Shell, DoesNothingWithoutADesktopOrAnOpener) {
     ScopedEnv path("PATH", (root_ / "bin").c_str());
     ScopedEnv display("DISPLAY", nullptr);
     ScopedEnv wayland("WAYLAND_DISPLAY", "");
-    EXPECT_EQ(ShellExecuteA(nullptr, "open", "http://x/", nullptr, nullptr, SW_SHOWNORMAL), SE_ERR_NOASSOC);
+    EXPECT_EQ(ShellExecuteA(nullptr, "open", "http://x/", nullptr, nullptr, SW_SHOWNORMAL),
+              SE_ERR_NOASSOC);
   }
   {
     ScopedEnv path("PATH", (root_ / "nothing-here").c_str());
     ScopedEnv display("DISPLAY", ":99");
-    EXPECT_EQ(ShellExecuteA(nullptr, "open", "http://x/", nullptr, nullptr, SW_SHOWNORMAL), SE_ERR_NOASSOC);
+    EXPECT_EQ(ShellExecuteA(nullptr, "open", "http://x/", nullptr, nullptr, SW_SHOWNORMAL),
+              SE_ERR_NOASSOC);
   }
   {
     ScopedEnv path("PATH", (root_ / "bin").c_str());
     ScopedEnv display("DISPLAY", ":99");
-    EXPECT_EQ(ShellExecuteA(nullptr, "print", "http://x/", nullptr, nullptr, SW_SHOWNORMAL), SE_ERR_NOASSOC);
+    EXPECT_EQ(ShellExecuteA(nullptr, "print", "http://x/", nullptr, nullptr, SW_SHOWNORMAL),
+              SE_ERR_NOASSOC);
     EXPECT_EQ(ShellExecuteA(nullptr, "open", nullptr, nullptr, nullptr, SW_SHOWNORMAL), SE_ERR_FNF);
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(200));

@@ -14,7 +14,8 @@ namespace platform::testing {
 class TempMachineRoot {
  public:
   TempMachineRoot() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tabrix-machine-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tabrix-machine-XXXXXX").string();
     const char* made = ::mkdtemp(pattern.data());
     EXPECT_NE(made, nullptr);
     path_ = pattern;
@@ -29,8 +30,8 @@ class TempMachineRoot {
     else
       ::unsetenv("TABRIX_MACHINE");
     std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                 ec);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
   }
   TempMachineRoot(const TempMachineRoot&) = delete;

@@ -76,8 +76,9 @@ TEST(SystemTimeToFileTime, InvalidFieldsFail) {
       Make(2000, 1, 1, 0, 0, 0, 1000),
   };
   for (const SYSTEMTIME& st : bad) {
-    SCOPED_TRACE(::testing::Message() << st.wYear << "-" << st.wMonth << "-" << st.wDay << " " << st.wHour
-                                      << ":" << st.wMinute << ":" << st.wSecond << "." << st.wMilliseconds);
+    SCOPED_TRACE(::testing::Message()
+                 << st.wYear << "-" << st.wMonth << "-" << st.wDay << " " << st.wHour << ":"
+                 << st.wMinute << ":" << st.wSecond << "." << st.wMilliseconds);
     FILETIME ft{1, 1};
     SetLastError(0);
     EXPECT_FALSE(SystemTimeToFileTime(&st, &ft));
@@ -123,12 +124,14 @@ TEST(GetSystemTime, IsNowInUtc) {
   GetSystemTime(&st);
   FILETIME ft{};
   ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
-  const auto unix = static_cast<std::int64_t>((FileTimeValue(ft) - 116444736000000000ULL) / 10000000ULL);
+  const auto unix =
+      static_cast<std::int64_t>((FileTimeValue(ft) - 116444736000000000ULL) / 10000000ULL);
   EXPECT_LE(std::llabs(unix - static_cast<std::int64_t>(std::time(nullptr))), 2);
 }
 
 TEST(FileTimeToLocalFileTime, ShiftsByTheOffsetInForceNow) {
-  for (const char* zone : {"UTC", "Asia/Tokyo", "America/New_York", "Australia/Sydney", "Europe/Dublin"}) {
+  for (const char* zone :
+       {"UTC", "Asia/Tokyo", "America/New_York", "Australia/Sydney", "Europe/Dublin"}) {
     SCOPED_TRACE(zone);
     ScopedTz tz(zone);
     const std::time_t now = std::time(nullptr);

@@ -38,7 +38,9 @@ void ExpectDate(const SYSTEMTIME& st, const Date& d) {
   EXPECT_EQ(st.wMilliseconds, 0);
 }
 
-std::u16string Name(const WCHAR* text) { return std::u16string(text); }
+std::u16string Name(const WCHAR* text) {
+  return std::u16string(text);
+}
 
 ZoneRule RuleFor(const char* tz) {
   ScopedTz scope(tz);
@@ -141,20 +143,22 @@ TEST(TimeZone, WindowsValuesForKnownZones) {
 // of three years (every transition of these zones falls on one) and one
 // second before each.
 TEST(TimeZone, OffsetsAgreeWithTheCLibrary) {
-  for (const char* zone :
-       {"Europe/Berlin", "America/New_York", "Australia/Sydney", "Asia/Tokyo", "UTC", "Europe/Dublin",
-        "Asia/Jerusalem", "XST5XDT,J60/2,J300/2", "XST5XDT,59,299", "<+0530>-5:30", "EST5EDT"}) {
+  for (const char* zone : {"Europe/Berlin", "America/New_York", "Australia/Sydney", "Asia/Tokyo",
+                           "UTC", "Europe/Dublin", "Asia/Jerusalem", "XST5XDT,J60/2,J300/2",
+                           "XST5XDT,59,299", "<+0530>-5:30", "EST5EDT"}) {
     SCOPED_TRACE(zone);
     const ZoneRule rule = RuleFor(zone);
     ScopedTz scope(zone);
     int mismatches = 0;
-    for (std::int64_t t = 1735689600; t < 1735689600 + 3 * 366 * 86400LL && mismatches < 5; t += 900) {
+    for (std::int64_t t = 1735689600; t < 1735689600 + 3 * 366 * 86400LL && mismatches < 5;
+         t += 900) {
       for (std::int64_t at : {t, t - 1}) {
         const auto tt = static_cast<std::time_t>(at);
         std::tm local{};
         ::localtime_r(&tt, &local);
         if (UtcOffsetAt(rule, at) != local.tm_gmtoff) {
-          ADD_FAILURE() << "at " << at << ": " << UtcOffsetAt(rule, at) << " != " << local.tm_gmtoff;
+          ADD_FAILURE() << "at " << at << ": " << UtcOffsetAt(rule, at)
+                        << " != " << local.tm_gmtoff;
           ++mismatches;
         }
       }
@@ -169,10 +173,12 @@ TEST(TimeZone, RulesTheRecurringFormCannotSayAreAbsoluteDatesOfTheYear) {
   ExpectDate(info.DaylightDate, {2026, 3, 5, 27, 2, 0});
   ExpectDate(info.StandardDate, {0, 10, 0, 5, 2, 0});
   // Julian days without 29 February: J60 is always 1 March.
-  TimeZoneInformationAt(*ParsePosixTz("XST5XDT,J60/2,J300/2"), kJanuary2026 - 2 * 365 * 86400, &info);
+  TimeZoneInformationAt(*ParsePosixTz("XST5XDT,J60/2,J300/2"), kJanuary2026 - 2 * 365 * 86400,
+                        &info);
   ExpectDate(info.DaylightDate, {2024, 3, 5, 1, 2, 0});
   // Zero-based days count it: day 59 of 2024 is 29 February.
-  TimeZoneInformationAt(*ParsePosixTz("XST5XDT,59/1:30,299"), kJanuary2026 - 2 * 365 * 86400, &info);
+  TimeZoneInformationAt(*ParsePosixTz("XST5XDT,59/1:30,299"), kJanuary2026 - 2 * 365 * 86400,
+                        &info);
   ExpectDate(info.DaylightDate, {2024, 2, 4, 29, 1, 30});
 }
 
@@ -218,7 +224,9 @@ TEST(TimeZone, PosixRuleStrings) {
 }
 
 TEST(TimeZone, WhereTheZoneComesFrom) {
-  const auto berlin = [](const ZoneRule& r) { return r.standardName == "CET" && r.daylightName == "CEST"; };
+  const auto berlin = [](const ZoneRule& r) {
+    return r.standardName == "CET" && r.daylightName == "CEST";
+  };
   EXPECT_TRUE(berlin(RuleFor("Europe/Berlin")));
   EXPECT_TRUE(berlin(RuleFor(":Europe/Berlin")));
   EXPECT_TRUE(berlin(RuleFor("/usr/share/zoneinfo/Europe/Berlin")));
@@ -247,9 +255,11 @@ std::string TzifV1(std::uint32_t offset, const std::string& abbreviation) {
   std::string file = "TZif";
   file.append(16, '\0');
   auto put32 = [&file](std::uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) file.push_back(static_cast<char>((v >> shift) & 0xFF));
+    for (int shift = 24; shift >= 0; shift -= 8)
+      file.push_back(static_cast<char>((v >> shift) & 0xFF));
   };
-  for (std::uint32_t count : {0u, 0u, 0u, 0u, 1u, static_cast<std::uint32_t>(abbreviation.size() + 1)})
+  for (std::uint32_t count :
+       {0u, 0u, 0u, 0u, 1u, static_cast<std::uint32_t>(abbreviation.size() + 1)})
     put32(count);
   put32(offset);
   file.push_back('\0');  // not daylight time

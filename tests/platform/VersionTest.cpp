@@ -55,9 +55,10 @@ TEST(OsVersion, MachineIniSelectsOtherPlatforms) {
     const char* ini;
     DWORD platform, major, minor;
   };
-  for (const Case& c : {Case{"[Version]\nPlatformId=1\nMajorVersion=4\nMinorVersion=10\n", 1, 4, 10},
-                        Case{"[Version]\nMajorVersion=3\nMinorVersion=51\nBuildNumber=1057\n", 2, 3, 51},
-                        Case{"[version]\nplatformid=2\nmajorversion=6\n", 2, 6, 1}}) {
+  for (const Case& c :
+       {Case{"[Version]\nPlatformId=1\nMajorVersion=4\nMinorVersion=10\n", 1, 4, 10},
+        Case{"[Version]\nMajorVersion=3\nMinorVersion=51\nBuildNumber=1057\n", 2, 3, 51},
+        Case{"[version]\nplatformid=2\nmajorversion=6\n", 2, 6, 1}}) {
     SCOPED_TRACE(c.ini);
     root.Write("machine.ini", c.ini);
     const OSVERSIONINFOA v = Version();
@@ -79,8 +80,9 @@ class FileVersion : public ::testing::Test {
  protected:
   void SetUp() override {
     root_.Write("system32/libmapi32.so", "library bytes");
-    root_.Write("system32/libmapi32.so.version",
-                "Translation=040904E4\r\nFileVersion=11.0.5604.0\r\nProductName = Messaging stand-in \r\n");
+    root_.Write(
+        "system32/libmapi32.so.version",
+        "Translation=040904E4\r\nFileVersion=11.0.5604.0\r\nProductName = Messaging stand-in \r\n");
     library_ = root_ / "system32/libmapi32.so";
   }
   TempMachineRoot root_;
@@ -102,7 +104,8 @@ TEST_F(FileVersion, TranslationAndStrings) {
   EXPECT_EQ(QueryText(block, "\\StringFileInfo\\040904E4\\FileVersion"), "11.0.5604.0");
   EXPECT_EQ(QueryText(block, "\\StringFileInfo\\040904e4\\fileversion"), "11.0.5604.0");
   EXPECT_EQ(QueryText(block, "\\StringFileInfo\\040904E4\\ProductName"), "Messaging stand-in");
-  EXPECT_EQ(QueryText(block, "\\StringFileInfo\\040704B0\\FileVersion"), "<none>");  // another language
+  EXPECT_EQ(QueryText(block, "\\StringFileInfo\\040704B0\\FileVersion"),
+            "<none>");  // another language
   EXPECT_EQ(QueryText(block, "\\StringFileInfo\\040904E4\\Missing"), "<none>");
   EXPECT_EQ(QueryText(block, "\\StringFileInfo\\040904E4"), "<none>");
 }
@@ -152,4 +155,6 @@ TEST_F(FileVersion, NoTranslationLineMeansUsEnglishAnsi) {
   EXPECT_EQ(QueryText(block, "\\StringFileInfo\\040904E4\\FileVersion"), "6.0.1");
 }
 
-TEST(ProcessId, IsThePosixOne) { EXPECT_EQ(GetCurrentProcessId(), static_cast<DWORD>(::getpid())); }
+TEST(ProcessId, IsThePosixOne) {
+  EXPECT_EQ(GetCurrentProcessId(), static_cast<DWORD>(::getpid()));
+}

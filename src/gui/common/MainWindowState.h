@@ -12,10 +12,10 @@ struct IMAPISession;
 namespace gui {
 
 struct TMainWindowState {
-  IMAPISession* session = nullptr;           // the logged-on session
-  std::string serverDn;                      // legacy DN of the server shown
-  std::string homeServerName;                // the home server's name
-  core::TMailboxList* mailboxes = nullptr;   // the mailbox list, in list order
+  IMAPISession* session = nullptr;          // the logged-on session
+  std::string serverDn;                     // legacy DN of the server shown
+  std::string homeServerName;               // the home server's name
+  core::TMailboxList* mailboxes = nullptr;  // the mailbox list, in list order
 };
 
 }  // namespace gui

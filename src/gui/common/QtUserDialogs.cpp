@@ -143,9 +143,9 @@ std::optional<SaveFileChoice> QtUserDialogs::SaveFileName(QWidget* owner,
     dialog.selectNameFilter(request.filters[request.selectedFilter]);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return SaveFileChoice{dialog.selectedFiles().front(),
-                        std::max(0, static_cast<int>(request.filters.indexOf(
-                                        dialog.selectedNameFilter())))};
+  return SaveFileChoice{
+      dialog.selectedFiles().front(),
+      std::max(0, static_cast<int>(request.filters.indexOf(dialog.selectedNameFilter())))};
 }
 
 bool QtUserDialogs::PrintDialog(QWidget* owner, QPrinter& printer, int fromPage, int toPage) {

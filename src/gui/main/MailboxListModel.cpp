@@ -70,7 +70,8 @@ QVariant TMailboxListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TMailboxListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || section < 0 || section >= core::kMailboxListColumns) return {};
+  if (orientation != Qt::Horizontal || section < 0 || section >= core::kMailboxListColumns)
+    return {};
   switch (role) {
     case Qt::DisplayRole:
       return QString::fromLatin1(core::kMailboxColumnsShown[section].caption);

@@ -167,7 +167,7 @@ class TfrmMainExecute : public QMainWindow {
 
   bool listHintShown_ = false;
   TInputHold hold_{*this};  // held during logon, logoff and load
-  bool destroyed_ = false;     // FormDestroy has run
+  bool destroyed_ = false;  // FormDestroy has run
   std::unique_ptr<ProfileChooserContext> chooser_;
 };
 
