@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make pkg-config clang libclang-rt-14-dev
+  cmake g++ make pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev libgl-dev
   libsqlite3-dev sqlite3
   libxlsxwriter-dev libminizip-dev zlib1g-dev

@@ -4,6 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 bash "$here/scripts/setup.sh"
+bash "$here/scripts/check-format.sh"
 
 build="$here/build-test"
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTABRIX_SANITIZE=ON -DTABRIX_BUILD_TESTS=ON >/dev/null
