@@ -1,0 +1,60 @@
+#include "SaveFormats.h"
+
+#include <QSaveFile>
+#include <array>
+
+#include "HtmlRenderer.h"
+#include "PdfRenderer.h"
+#include "TextRenderer.h"
+
+namespace reportengine {
+
+namespace {
+
+constexpr std::array kFormats{
+    SaveFormatInfo{SaveFormat::Text, "Text file (*.txt)", "txt"},
+    SaveFormatInfo{SaveFormat::Csv, "Comma separated values (*.csv)", "csv"},
+    SaveFormatInfo{SaveFormat::Pdf, "PDF file (*.pdf)", "pdf"},
+    SaveFormatInfo{SaveFormat::Html, "HTML file (*.html *.htm)", "html"},
+};
+
+}  // namespace
+
+std::span<const SaveFormatInfo> SaveFormats() {
+  return kFormats;
+}
+
+QByteArray Render(const Document& document, SaveFormat format) {
+  switch (format) {
+    case SaveFormat::Text:
+      return RenderText(document);
+    case SaveFormat::Csv:
+      return RenderCsv(document, ',');
+    case SaveFormat::Pdf:
+      return RenderPdf(document);
+    case SaveFormat::Html:
+      return RenderHtml(document);
+  }
+  return {};
+}
+
+void SaveDocument(const Document& document, SaveFormat format, const QString& path) {
+  QByteArray bytes;
+  try {
+    bytes = Render(document, format);
+  } catch (const std::exception& e) {
+    throw SaveError(QStringLiteral("The report could not be converted for %1: %2")
+                        .arg(path, QString::fromStdString(e.what()))
+                        .toStdString());
+  }
+  QSaveFile file(path);
+  const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+  if (!written || !file.commit()) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    throw SaveError(
+        QStringLiteral("The report could not be saved as %1: %2").arg(path, reason).toStdString());
+  }
+}
+
+}  // namespace reportengine
