@@ -9,6 +9,7 @@
 #include "EngineTestReports.h"
 #include "PageBuilder.h"
 #include "Readers.h"
+#include "ReportFile.h"
 #include "SaveFormats.h"
 #include "TextRenderer.h"
 
@@ -153,6 +154,33 @@ TEST_F(Renderers, FailedSaveNamesThePathAndLeavesNoFile) {
   // A good save leaves the file alone, no temporary beside it.
   Save(SaveFormat::Csv, "report.csv");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"blocker", "report.csv"}));
+}
+
+TEST_F(Renderers, ReportFileLoadsBackTheSamePagesAndRejectsOthers) {
+  const QByteArray bytes = Render(doc, SaveFormat::Report);
+  EXPECT_EQ(ReadReportFile(bytes), doc);
+
+  QByteArray otherVersion = bytes;
+  otherVersion[5] = 2;  // the version follows the four-byte magic number
+  const struct {
+    QByteArray file;
+    const char* message;
+  } cases[] = {
+      {bytes.left(bytes.size() / 2), "The report file is truncated."},
+      {bytes.left(6), "The report file is truncated."},
+      {otherVersion, "The report file has format version 2; this program reads version 1."},
+      {"%PDF-1.4 not a report", "The file is not a saved report."},
+      {QByteArray(), "The file is not a saved report."},
+      {bytes + "x", "The report file is damaged."},
+  };
+  for (const auto& c : cases) {
+    try {
+      ReadReportFile(c.file);
+      ADD_FAILURE() << c.message;
+    } catch (const ReportFileError& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+  }
 }
 
 }  // namespace

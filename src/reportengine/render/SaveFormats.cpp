@@ -5,6 +5,7 @@
 
 #include "HtmlRenderer.h"
 #include "PdfRenderer.h"
+#include "ReportFile.h"
 #include "TextRenderer.h"
 
 namespace reportengine {
@@ -12,6 +13,7 @@ namespace reportengine {
 namespace {
 
 constexpr std::array kFormats{
+    SaveFormatInfo{SaveFormat::Report, "Report file (*.trp)", "trp"},
     SaveFormatInfo{SaveFormat::Text, "Text file (*.txt)", "txt"},
     SaveFormatInfo{SaveFormat::Csv, "Comma separated values (*.csv)", "csv"},
     SaveFormatInfo{SaveFormat::Pdf, "PDF file (*.pdf)", "pdf"},
@@ -26,6 +28,8 @@ std::span<const SaveFormatInfo> SaveFormats() {
 
 QByteArray Render(const Document& document, SaveFormat format) {
   switch (format) {
+    case SaveFormat::Report:
+      return WriteReportFile(document);
     case SaveFormat::Text:
       return RenderText(document);
     case SaveFormat::Csv:

@@ -11,7 +11,7 @@
 
 namespace reportengine {
 
-enum class SaveFormat { Text, Csv, Pdf, Html };
+enum class SaveFormat { Report, Text, Csv, Pdf, Html };
 
 struct SaveFormatInfo {
   SaveFormat format;
@@ -19,7 +19,7 @@ struct SaveFormatInfo {
   const char* suffix;  // without the dot
 };
 
-// In the order the save dialog lists them.
+// In the order the save dialog lists them; the engine's own format first.
 std::span<const SaveFormatInfo> SaveFormats();
 
 // A file that could not be written; what() is a text for the user.
