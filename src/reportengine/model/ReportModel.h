@@ -135,6 +135,9 @@ class Report {
   // Called once per detail band and once more; returns whether a record
   // follows. Sets the items it wants printed and the progress.
   std::function<bool()> needData;
+  // When set, called instead of showing the standard preview window: the
+  // report shows a preview of its own.
+  std::function<void()> preview;
 
   // The need-data callback's progress in percent.
   void SetProgress(int percent) { progress_ = percent; }
