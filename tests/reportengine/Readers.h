@@ -13,14 +13,16 @@ struct ToolRun {
   QString out;
 };
 
-inline ToolRun RunTool(const QString& program, const QStringList& args) {
+// The tool's output is UTF-8 unless `latin1`.
+inline ToolRun RunTool(const QString& program, const QStringList& args, bool latin1 = false) {
   QProcess process;
   process.setProcessChannelMode(QProcess::SeparateChannels);
   process.start(program, args);
   ToolRun run;
   if (!process.waitForFinished(60000)) return run;
   run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  run.out = QString::fromUtf8(process.readAllStandardOutput());
+  const QByteArray out = process.readAllStandardOutput();
+  run.out = latin1 ? QString::fromLatin1(out) : QString::fromUtf8(out);
   return run;
 }
 

@@ -109,6 +109,36 @@ TEST_F(Renderers, CsvReadsBackAsOneRowPerLine) {
   EXPECT_EQ(rows[3][0], "comma, inside 2");  // title, header, row 1, row 2
 }
 
+TEST_F(Renderers, WorkbookReadsBackAsOneRowPerLineInTheRunsFonts) {
+  const nlohmann::json book = RunReader("read_xlsx.py", Save(SaveFormat::Xlsx, "report.xlsx"));
+  ASSERT_TRUE(book.is_object());
+  EXPECT_EQ(book["sheet"], "Report");
+  EXPECT_EQ(book["rows"].get<std::vector<std::vector<std::string>>>(), Lines(doc));
+  EXPECT_EQ(book["first"]["name"], "Arial");  // the title, in the report's font
+  EXPECT_EQ(book["first"]["size"], 10);
+}
+
+TEST_F(Renderers, RtfReadsBackWithEveryLineInOrder) {
+  // unrtf writes code page 1252 text.
+  const ToolRun rtf = RunTool("unrtf", {"--text", Save(SaveFormat::Rtf, "report.rtf")}, true);
+  ASSERT_EQ(rtf.exitCode, 0);
+  // unrtf's text output starts with the title above a dashed line; then a
+  // line per paragraph, where a tab comes out as blanks and a line break.
+  QStringList read = rtf.out.split('\n');
+  while (!read.isEmpty() && !read.front().startsWith("-----")) read.pop_front();
+  ASSERT_FALSE(read.isEmpty()) << rtf.out.toStdString();
+  read.pop_front();
+  std::vector<std::vector<std::string>> lines;
+  bool continued = false;
+  for (const QString& line : read) {
+    if (line.isEmpty()) continue;
+    if (!continued) lines.emplace_back();
+    if (!line.trimmed().isEmpty()) lines.back().push_back(line.trimmed().toStdString());
+    continued = line.endsWith(' ');
+  }
+  EXPECT_EQ(lines, Lines(doc)) << rtf.out.toStdString();
+}
+
 TEST_F(Renderers, PlainTextKeepsLinesColumnsAndPages) {
   const QString text = QString::fromUtf8(Render(doc, SaveFormat::Text));
   const QStringList pages = text.split('\f', Qt::SkipEmptyParts);

@@ -6,7 +6,9 @@
 #include "HtmlRenderer.h"
 #include "PdfRenderer.h"
 #include "ReportFile.h"
+#include "RtfRenderer.h"
 #include "TextRenderer.h"
+#include "XlsxRenderer.h"
 
 namespace reportengine {
 
@@ -17,6 +19,8 @@ constexpr std::array kFormats{
     SaveFormatInfo{SaveFormat::Text, "Text file (*.txt)", "txt"},
     SaveFormatInfo{SaveFormat::Csv, "Comma separated values (*.csv)", "csv"},
     SaveFormatInfo{SaveFormat::Pdf, "PDF file (*.pdf)", "pdf"},
+    SaveFormatInfo{SaveFormat::Xlsx, "Excel workbook (*.xlsx)", "xlsx"},
+    SaveFormatInfo{SaveFormat::Rtf, "Rich Text Format (*.rtf)", "rtf"},
     SaveFormatInfo{SaveFormat::Html, "HTML file (*.html *.htm)", "html"},
 };
 
@@ -36,6 +40,10 @@ QByteArray Render(const Document& document, SaveFormat format) {
       return RenderCsv(document, ',');
     case SaveFormat::Pdf:
       return RenderPdf(document);
+    case SaveFormat::Xlsx:
+      return RenderXlsx(document);
+    case SaveFormat::Rtf:
+      return RenderRtf(document);
     case SaveFormat::Html:
       return RenderHtml(document);
   }

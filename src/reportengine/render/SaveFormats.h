@@ -11,7 +11,7 @@
 
 namespace reportengine {
 
-enum class SaveFormat { Report, Text, Csv, Pdf, Html };
+enum class SaveFormat { Report, Text, Csv, Pdf, Xlsx, Rtf, Html };
 
 struct SaveFormatInfo {
   SaveFormat format;
