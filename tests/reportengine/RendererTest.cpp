@@ -12,6 +12,7 @@
 #include "ReportFile.h"
 #include "SaveFormats.h"
 #include "TextRenderer.h"
+#include "WmfRenderer.h"
 
 namespace reportengine {
 namespace {
@@ -137,6 +138,25 @@ TEST_F(Renderers, RtfReadsBackWithEveryLineInOrder) {
     continued = line.endsWith(' ');
   }
   EXPECT_EQ(lines, Lines(doc)) << rtf.out.toStdString();
+}
+
+TEST_F(Renderers, MetafilePerPageConvertsWithItsTextsLinesAndPicture) {
+  const QString path = Save(SaveFormat::Wmf, "report.wmf");
+  for (std::size_t p = 0; p < doc.pages.size(); ++p) {
+    const QString page = WmfPagePath(path, p + 1);
+    EXPECT_EQ(page, dir.filePath(p == 0 ? "report.wmf" : "report_2.wmf"));
+    const QString svg = dir.filePath(QStringLiteral("page%1.svg").arg(p + 1));
+    const ToolRun convert = RunTool("wmf2svg", {"-o", svg, page});
+    ASSERT_EQ(convert.exitCode, 0) << page.toStdString();
+    const nlohmann::json read = RunReader("read_svg.py", svg);
+    ASSERT_TRUE(read.is_object()) << svg.toStdString();
+    std::vector<std::string> texts;
+    for (const auto& t : Texts(doc.pages[p])) texts.push_back(t.text.toStdString());
+    EXPECT_EQ(read["texts"].get<std::vector<std::string>>(), texts) << read.dump();
+    // The framed header's two lines on every page, its picture on the first.
+    EXPECT_GE(read["tags"].value("line", 0) + read["tags"].value("polyline", 0), 2) << read.dump();
+    EXPECT_EQ(read["tags"].value("image", 0), 1) << read.dump();
+  }
 }
 
 TEST_F(Renderers, PlainTextKeepsLinesColumnsAndPages) {

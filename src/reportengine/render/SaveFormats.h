@@ -11,7 +11,7 @@
 
 namespace reportengine {
 
-enum class SaveFormat { Report, Text, Csv, Pdf, Xlsx, Rtf, Html };
+enum class SaveFormat { Report, Text, Csv, Pdf, Xlsx, Rtf, Wmf, Html };
 
 struct SaveFormatInfo {
   SaveFormat format;
@@ -28,10 +28,12 @@ class SaveError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The file's bytes; for a metafile, those of the first page.
 QByteArray Render(const Document& document, SaveFormat format);
 
 // Writes `document` to `path` through a temporary file renamed into place
-// at the end, so a failed save leaves no half-written file behind.
+// at the end, so a failed save leaves no half-written file behind. A
+// metafile holds one page: further pages go beside it (WmfPagePath).
 void SaveDocument(const Document& document, SaveFormat format, const QString& path);
 
 }  // namespace reportengine
