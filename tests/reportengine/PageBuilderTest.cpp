@@ -190,5 +190,43 @@ TEST(PageBuilder, ItemsAlignWithinTheirBoxOrTheBand) {
   EXPECT_LE(std::get<TextRun>(doc->pages[0].elements[1]).width, 5);
 }
 
+TEST(PageBuilder, EachItemKindPrintsItsText) {
+  const struct {
+    ItemKind kind;
+    SystemData system;
+    const char* text;
+    const char* printed;
+  } cases[] = {
+      {ItemKind::Label, {}, "Fixed", "Fixed"},
+      {ItemKind::SystemData, SystemData::DateTime, "yyyy-MM-dd hh:mm:ss", "2026-01-02 03:04:05"},
+      {ItemKind::SystemData, SystemData::PageNumber, "", "1"},
+      {ItemKind::Expression, {}, "FORMATNUMERIC('#,##0.0', 1234.56)", "1,234.6"},
+      {ItemKind::Expression, {}, "'a' + 'b'", "ab"},
+  };
+  BuildOptions options;
+  options.printTime = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+  for (const auto& c : cases) {
+    ListReport list(0);
+    Item& item = list.report.summary->items[0];
+    item.kind = c.kind;
+    item.system = c.system;
+    item.text = c.text;
+    const auto doc = BuildPages(list.report, options);
+    EXPECT_EQ(TextsOnly(doc->pages[0])[2], c.printed) << c.text;
+  }
+
+  // An opaque item fills its box under its text.
+  ListReport list(0);
+  Item& item = list.report.summary->items[0];
+  item.transparent = false;
+  item.background = Qt::yellow;
+  const auto doc = BuildPages(list.report);
+  const auto& fill = std::get<FilledRect>(doc->pages[0].elements[2]);
+  const auto& run = std::get<TextRun>(doc->pages[0].elements[3]);
+  EXPECT_EQ(fill.color, QColor(Qt::yellow));
+  EXPECT_EQ(QRectF(fill.x, fill.y, fill.width, fill.height),
+            QRectF(run.x, run.y, run.width, run.height));
+}
+
 }  // namespace
 }  // namespace reportengine

@@ -1,5 +1,6 @@
 #include "Expression.h"
 
+#include <iterator>
 #include <vector>
 
 #include "NumberFormat.h"
@@ -25,7 +26,7 @@ class Parser {
   Parser(const QString& text, const QStringList& fields) : text_(text), fields_(fields) {}
 
   std::unique_ptr<Node> Whole() {
-    auto node = Sum();
+    auto node = Binary();
     Skip();
     if (at_ < text_.size()) Fail("unexpected '" + QString(text_[at_]) + "'");
     return node;
@@ -60,25 +61,25 @@ class Parser {
     return node;
   }
 
-  std::unique_ptr<Node> Sum() {
-    auto left = Term();
+  // Left-associative operators, two to a level, the loosest level first.
+  struct Level {
+    char16_t first;
+    Op firstOp;
+    char16_t second;
+    Op secondOp;
+  };
+  static constexpr Level kLevels[] = {{u'+', Op::Add, u'-', Op::Subtract},
+                                      {u'*', Op::Multiply, u'/', Op::Divide}};
+
+  std::unique_ptr<Node> Binary(std::size_t level = 0) {
+    if (level == std::size(kLevels)) return Unary();
+    const Level& ops = kLevels[level];
+    auto left = Binary(level + 1);
     for (;;) {
-      if (Take(u'+')) {
-        left = Make(Op::Add, std::move(left), Term());
-      } else if (Take(u'-')) {
-        left = Make(Op::Subtract, std::move(left), Term());
-      } else {
-        return left;
-      }
-    }
-  }
-  std::unique_ptr<Node> Term() {
-    auto left = Unary();
-    for (;;) {
-      if (Take(u'*')) {
-        left = Make(Op::Multiply, std::move(left), Unary());
-      } else if (Take(u'/')) {
-        left = Make(Op::Divide, std::move(left), Unary());
+      if (Take(ops.first)) {
+        left = Make(ops.firstOp, std::move(left), Binary(level + 1));
+      } else if (Take(ops.second)) {
+        left = Make(ops.secondOp, std::move(left), Binary(level + 1));
       } else {
         return left;
       }
@@ -93,7 +94,7 @@ class Parser {
     if (at_ >= text_.size()) Fail(QStringLiteral("the expression ends too early"));
     const QChar c = text_[at_];
     if (Take(u'(')) {
-      auto inner = Sum();
+      auto inner = Binary();
       Expect(u')');
       return inner;
     }
@@ -167,15 +168,15 @@ class Parser {
         Fail(QStringLiteral("SUM inside SUM"));
       }
       insideSum_ = true;
-      auto node = Make(Op::Sum, Sum());
+      auto node = Make(Op::Sum, Binary());
       insideSum_ = false;
       Expect(u')');
       return node;
     }
     if (name.compare(QLatin1String("FORMATNUMERIC"), Qt::CaseInsensitive) == 0) {
-      auto pattern = Sum();
+      auto pattern = Binary();
       Expect(u',');
-      auto node = Make(Op::FormatNumeric, std::move(pattern), Sum());
+      auto node = Make(Op::FormatNumeric, std::move(pattern), Binary());
       Expect(u')');
       return node;
     }
