@@ -105,6 +105,17 @@ TEST_F(PreviewFixture, OpensMaximizedZoomedToWidthWithItsToolBar) {
     EXPECT_LE(page, room);
     EXPECT_GT(page, room * 0.97 - 24);
     EXPECT_TRUE(StatusTexts(w).contains(QStringLiteral("%1%").arg(w.Zoom())));
+    // Zoomed to the width, the page follows the view: hiding the
+    // thumbnails widens it. Zoom to fit then shows the whole page.
+    const int toWidth = w.Zoom();
+    w.SetThumbnailsVisible(false);
+    QApplication::processEvents();
+    const int widened = w.Zoom();
+    EXPECT_GT(widened, toWidth);
+    Trigger(w, "Zoom to fit");
+    EXPECT_LE(w.PageArea()->height(), scroll->viewport()->height());
+    EXPECT_LE(w.PageArea()->width(), scroll->viewport()->width());
+    EXPECT_LE(w.Zoom(), widened);
     w.close();
   };
   EXPECT_TRUE(ShowPreview(list.report, dialogs));

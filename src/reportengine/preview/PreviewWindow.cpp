@@ -31,7 +31,10 @@ constexpr int kPagePad = 12;  // pixels around the page in the view
 }  // namespace
 
 PreviewWindow::PreviewWindow(Report& report, PreviewDialogs& dialogs, QWidget* owner)
-    : QMainWindow(owner, Qt::Window), report_(report), dialogs_(dialogs) {
+    : QMainWindow(owner, Qt::Window),
+      report_(report),
+      dialogs_(dialogs),
+      printer_(QPrinter::HighResolution) {
   setWindowTitle(QStringLiteral("Print Preview"));
 
   scroll_ = new QScrollArea;
@@ -152,6 +155,8 @@ void PreviewWindow::Show(Document document, bool loaded) {
   thumbnailModel_->SetDocument(&document_);
   lastHit_.reset();
   GoToPage(1);
+  // What the builder had to leave out or replace stays visible.
+  statusBar()->showMessage(document_.warnings.join(QStringLiteral("; ")));
 }
 
 QWidget* PreviewWindow::PageArea() const {
