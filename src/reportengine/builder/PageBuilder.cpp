@@ -50,8 +50,8 @@ class Builder {
         const double keep = header.keepOnOnePage ? Lay(r_.detail).height : 0;
         Place(header, keep);
       }
-      for (auto& [item, expression] : expressions_)
-        Guard(item->name, [&] { expression.Accumulate(record_); });
+      for (auto& entry : expressions_)
+        Guard(entry.first->name, [&] { entry.second.Accumulate(record_); });
       Place(r_.detail);
       first = false;
       if (!Tell(source_ ? row_ * 100 / std::max(1, source_->RowCount()) : r_.Progress()))
