@@ -121,6 +121,11 @@ TEST_F(PreviewFixture, OpensMaximizedZoomedToWidthWithItsToolBar) {
   EXPECT_TRUE(ShowPreview(list.report, dialogs));
   EXPECT_EQ(dialogs.previews, 1);
   EXPECT_TRUE(dialogs.errors.empty());
+
+  // A report may open the preview without its thumbnails.
+  dialogs.inPreview = [](PreviewWindow& w) { EXPECT_FALSE(w.ThumbnailsVisible()); };
+  EXPECT_TRUE(ShowPreview(list.report, dialogs, nullptr, PreviewOptions{false}));
+  EXPECT_EQ(dialogs.previews, 2);
 }
 
 TEST_F(PreviewFixture, ToolButtonsPageAndZoom) {

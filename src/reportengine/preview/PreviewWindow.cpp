@@ -261,13 +261,15 @@ void PreviewWindow::FollowSize() {
   if (zoomMode_ == ZoomMode::Fit) ZoomToFit();
 }
 
-bool ShowPreview(Report& report, PreviewDialogs& dialogs, QWidget* owner) {
+bool ShowPreview(Report& report, PreviewDialogs& dialogs, QWidget* owner,
+                 const PreviewOptions& options) {
   if (report.preview) {
     report.preview();
     return true;
   }
   PreviewWindow window(report, dialogs, owner);
   if (!window.Build()) return false;
+  window.SetThumbnailsVisible(options.thumbnails);
   window.setWindowState(window.windowState() | Qt::WindowMaximized);
   dialogs.RunPreview(window);
   return true;

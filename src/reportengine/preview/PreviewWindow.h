@@ -107,9 +107,15 @@ class PreviewWindow : public QMainWindow {
   QLabel* pageLabel_ = nullptr;
 };
 
+// How the standard preview opens; the search panel always starts hidden.
+struct PreviewOptions {
+  bool thumbnails = true;  // the thumbnail pane shown
+};
+
 // The report's pages in the standard preview, or in the report's own
 // preview when it substitutes one; returns when the window has closed.
 // False when the report could not be built (the error has been shown).
-bool ShowPreview(Report& report, PreviewDialogs& dialogs, QWidget* owner = nullptr);
+bool ShowPreview(Report& report, PreviewDialogs& dialogs, QWidget* owner = nullptr,
+                 const PreviewOptions& options = {});
 
 }  // namespace reportengine
