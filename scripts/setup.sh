@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-openpyxl python3-docx poppler-utils
   nlohmann-json3-dev tzdata
+  fonts-liberation qpdf unrtf libwmf-bin gsfonts
 )
 
 missing=()
