@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of the platform parsers (INI files, registry
-# hives, time-zone rules) into build-fuzz/ and runs each for the given number
-# of seconds (default 60). Fails when any target finds a crash, a leak or
+# hives, time-zone rules) and of the report engine's readers (expressions,
+# saved reports) into build-fuzz/ and runs each for the given number of
+# seconds (default 60). Fails when any target finds a crash, a leak or
 # undefined behaviour; the input that did it is left in build-fuzz/.
 # Not part of the test run.
 set -euo pipefail
@@ -21,6 +22,19 @@ src="$here/src/platform"
 "$cxx" "${flags[@]}" "$here/fuzz/fuzz_zone.cpp" "$src/TimeZoneRule.cpp" "$src/TimeConversion.cpp" \
   "$src/FileUtil.cpp" "$src/TextUtil.cpp" -o "$out/fuzz_zone"
 
+# The report engine's readers are Qt code: position-independent, with Qt's
+# own flags.
+engine="$here/src/reportengine"
+qt_flags=(-fPIC $(pkg-config --cflags Qt6Core Qt6Gui) -I"$engine/model" -I"$engine/display"
+          -I"$engine/render")
+qt_libs=($(pkg-config --libs Qt6Core Qt6Gui))
+"$cxx" "${flags[@]}" "${qt_flags[@]}" "$here/fuzz/fuzz_expression.cpp" \
+  "$engine/model/Expression.cpp" "$engine/model/NumberFormat.cpp" "$engine/model/ReportModel.cpp" \
+  "${qt_libs[@]}" -o "$out/fuzz_expression"
+"$cxx" "${flags[@]}" "${qt_flags[@]}" "$here/fuzz/fuzz_reportfile.cpp" \
+  "$engine/render/ReportFile.cpp" "$engine/model/ReportModel.cpp" "${qt_libs[@]}" \
+  -o "$out/fuzz_reportfile"
+
 # Zone files make good seeds; they are read from the system, not stored here.
 mkdir -p "$out/corpus-zone"
 for zone in Europe/Berlin Europe/Dublin Australia/Sydney Asia/Jerusalem UTC; do
@@ -28,7 +42,7 @@ for zone in Europe/Berlin Europe/Dublin Australia/Sydney Asia/Jerusalem UTC; do
 done
 
 status=0
-for target in profile hive zone; do
+for target in profile hive zone expression reportfile; do
   corpus="$out/corpus-$target"
   mkdir -p "$corpus"
   if [ -d "$here/fuzz/seeds/$target" ]; then cp -r "$here/fuzz/seeds/$target/." "$corpus/"; fi

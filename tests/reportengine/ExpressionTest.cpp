@@ -110,6 +110,7 @@ TEST(Expression, BadTextsAndValuesGiveClearErrors) {
       {"Mailbox * 2", "arithmetic needs numbers"},
       {"SUM(Mailbox)", "SUM needs numbers"},
       {"9223372036854775807 + 1", "whole number overflow"},
+      {"-(-9223372036854775807 - 1)", "whole number overflow"},
   };
   const Row row{12, 1.5, "Box"};
   for (const auto& c : cases) {

@@ -2,6 +2,8 @@
 // pdftotext for PDF, Python's csv for CSV, Python's html.parser for HTML.
 #include <gtest/gtest.h>
 
+#include <QDataStream>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -212,6 +214,13 @@ TEST_F(Renderers, ReportFileLoadsBackTheSamePagesAndRejectsOthers) {
 
   QByteArray otherVersion = bytes;
   otherVersion[5] = 2;  // the version follows the four-byte magic number
+  // A header whose list of warnings claims four thousand million entries.
+  QByteArray hugeCount;
+  {
+    QDataStream s(&hugeCount, QIODevice::WriteOnly);
+    s.setVersion(QDataStream::Qt_6_4);
+    s << quint32(0x54425250) << quint16(1) << QString() << 215.9 << 279.4 << quint32(0xFFFFFFFF);
+  }
   const struct {
     QByteArray file;
     const char* message;
@@ -222,6 +231,7 @@ TEST_F(Renderers, ReportFileLoadsBackTheSamePagesAndRejectsOthers) {
       {"%PDF-1.4 not a report", "The file is not a saved report."},
       {QByteArray(), "The file is not a saved report."},
       {bytes + "x", "The report file is damaged."},
+      {hugeCount, "The report file is truncated."},
   };
   for (const auto& c : cases) {
     try {

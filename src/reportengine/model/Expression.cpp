@@ -238,7 +238,12 @@ Value Eval(const QString& text, const Node& node, const RecordView& record) {
       return std::holds_alternative<std::monostate>(node.sum) ? Value{std::int64_t{0}} : node.sum;
     case Op::Negate: {
       const Value v = Eval(text, *node.args[0], record);
-      if (const auto* i = std::get_if<std::int64_t>(&v)) return -*i;
+      if (const auto* i = std::get_if<std::int64_t>(&v)) {
+        std::int64_t r = 0;
+        if (__builtin_sub_overflow(std::int64_t{0}, *i, &r))
+          Fail(text, QStringLiteral("whole number overflow"));
+        return r;
+      }
       if (const auto* d = std::get_if<double>(&v)) return -*d;
       Fail(text, QStringLiteral("'-' needs a number"));
     }

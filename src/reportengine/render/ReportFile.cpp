@@ -93,13 +93,23 @@ Document ReadReportFile(const QByteArray& bytes) {
                               .arg(kVersion)
                               .toStdString());
   Document document;
-  quint32 pages = 0;
-  s >> document.title >> document.pageWidth >> document.pageHeight >> document.warnings >> pages;
-  // Every page and element takes at least four bytes: a count beyond what
-  // is left is a damaged file, not a reason to allocate.
+  // Every warning, page and element takes at least four bytes: a count
+  // beyond what is left is a damaged file, not a reason to allocate.
   const auto plausible = [&](quint32 count) {
     return s.status() == QDataStream::Ok && count <= s.device()->bytesAvailable() / 4 + 1;
   };
+  quint32 warnings = 0;
+  s >> document.title >> document.pageWidth >> document.pageHeight >> warnings;
+  // Read one by one: the stream's own list reader reserves the whole count
+  // before it reads a single text.
+  if (!plausible(warnings)) throw ReportFileError("The report file is truncated.");
+  for (quint32 i = 0; i < warnings && s.status() == QDataStream::Ok; ++i) {
+    QString warning;
+    s >> warning;
+    document.warnings << warning;
+  }
+  quint32 pages = 0;
+  s >> pages;
   if (!plausible(pages)) throw ReportFileError("The report file is truncated.");
   document.pages.resize(pages);
   for (Page& page : document.pages) {
