@@ -1,8 +1,10 @@
 // report-screens: renders the report engine's standard preview to PNG
 // files offscreen, for review: a grouped, multi-page folder list at "Zoom
-// to width", with thumbnails, and after a search.
+// to width", with thumbnails, and after a search. With --print it prints
+// the same report on a named printer instead, as the preview's Print does.
 //
 //   report-screens [output folder]     (default: ./report-screens)
+//   report-screens --print PRINTER
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -10,7 +12,9 @@
 #include <iostream>
 
 #include "Fonts.h"
+#include "PageBuilder.h"
 #include "PreviewWindow.h"
+#include "PrintRenderer.h"
 #include "RecordSource.h"
 
 namespace {
@@ -107,10 +111,34 @@ bool Save(QWidget& widget, const QString& folder, const QString& name) {
   return true;
 }
 
+// Every page on `printerName`, the job named after the report's title.
+int Print(Report& report, const QString& printerName) {
+  const auto document = BuildPages(report);
+  if (!document) return 1;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPrinterName(printerName);
+  if (!printer.isValid()) {
+    std::cerr << "no printer " << printerName.toStdString() << "\n";
+    return 1;
+  }
+  printer.setDocName(document->title);
+  printer.setFromTo(1, static_cast<int>(document->pages.size()));
+  if (!PrintDocument(*document, printer)) return 1;
+  std::cout << "printed " << document->pages.size() << " pages on " << printerName.toStdString()
+            << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  if (argc == 3 && QByteArray(argv[1]) == "--print") {
+    MemoryTable table({"Mailbox", "Folder", "Items", "Size"});
+    Report report;
+    Define(report, table);
+    return Print(report, QString::fromLocal8Bit(argv[2]));
+  }
   const QString folder =
       argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("report-screens");
   QDir().mkpath(folder);
