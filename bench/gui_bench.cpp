@@ -51,6 +51,12 @@ class SilentDialogs final : public gui::TGuiDialogs {
   void ShowHourglass() override {}
   void RestoreCursor() override {}
   int ExecModal(QDialog&) override { return 0; }
+  void OneShot(QObject*, int, std::function<void()>) override {}
+  std::optional<gui::SaveFileChoice> SaveFileName(QWidget*, const gui::SaveFileRequest&) override {
+    return std::nullopt;
+  }
+  bool PrintDialog(QWidget*, QPrinter&, int, int) override { return false; }
+  void RunPreview(QWidget&) override {}
   int messages = 0;
 
  private:

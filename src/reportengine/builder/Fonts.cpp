@@ -58,6 +58,9 @@ QFont ResolveFont(const FontSpec& spec) {
   font.setItalic(spec.italic);
   font.setHintingPreference(QFont::PreferNoHinting);
   font.setKerning(false);  // runs are measured word by word; kerning would not add up
+  // Nor would ligatures: unshaped, a text is exactly as wide as its
+  // characters, which lets the measure keep one advance per character.
+  font.setStyleStrategy(QFont::PreferNoShaping);
   return font;
 }
 
@@ -72,14 +75,29 @@ TextMeasure::TextMeasure(const FontSpec& spec)
   installed_ = actualFamily_.compare(font.family(), Qt::CaseInsensitive) == 0;
 }
 
+double TextMeasure::Advance(QChar c) const {
+  // Glyphs this large are not cached by the font engine, so every advance
+  // asked of it loads its outline again; reports repeat the same few
+  // characters many thousand times.
+  const auto [at, inserted] = advances_.try_emplace(c.unicode(), 0.0);
+  if (inserted) at->second = metrics_.horizontalAdvance(c) / kPixelsPerMm;
+  return at->second;
+}
+
 double TextMeasure::Width(const QString& text) const {
-  return metrics_.horizontalAdvance(text) / kPixelsPerMm;
+  double width = 0;
+  for (const QChar c : text) {
+    // A character outside the basic plane is measured with its pair.
+    if (c.isSurrogate()) return metrics_.horizontalAdvance(text) / kPixelsPerMm;
+    width += Advance(c);
+  }
+  return width;
 }
 
 qsizetype TextMeasure::FitCount(QStringView text, double width) const {
   double used = 0;
   for (qsizetype i = 0; i < text.size(); ++i) {
-    used += metrics_.horizontalAdvance(text[i]) / kPixelsPerMm;
+    used += Advance(text[i]);
     if (used > width + kSlack) return i;
   }
   return text.size();

@@ -8,6 +8,7 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "ReportModel.h"
@@ -41,8 +42,10 @@ class TextMeasure {
 
  private:
   qsizetype FitCount(QStringView text, double width) const;
+  double Advance(QChar c) const;
 
   QFontMetricsF metrics_;
+  mutable std::unordered_map<char16_t, double> advances_;  // millimetres per character
   double lineHeight_ = 0;
   double ascent_ = 0;
   bool installed_ = true;
