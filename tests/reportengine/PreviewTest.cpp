@@ -8,6 +8,8 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -16,6 +18,7 @@
 #include <deque>
 #include <functional>
 
+#include "BuildProgress.h"
 #include "EngineTestReports.h"
 #include "PreviewWindow.h"
 #include "Readers.h"
@@ -295,4 +298,29 @@ TEST_F(PreviewFixture, BuildFailuresAndSubstitutedPreviews) {
 }
 
 }  // namespace
+TEST(BuildProgress, FollowsThePercentAndCancelStopsTheBuild) {
+  ListReport list(20000);
+  const auto next = list.report.needData;
+  int shownPercent = -1;
+  bool cancelled = false;
+  list.report.needData = [&] {
+    if (list.needDataCalls == 5000) {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || w->windowTitle() != QLatin1String(kBuildProgressCaption)) continue;
+        shownPercent = w->findChild<QProgressBar*>()->value();
+        for (auto* button : w->findChildren<QPushButton*>())
+          if (button->text() == QLatin1String(kBuildProgressCancel)) {
+            button->click();
+            cancelled = true;
+          }
+      }
+    }
+    return next();
+  };
+  EXPECT_FALSE(BuildWithProgress(list.report, nullptr, 0).has_value());
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(shownPercent, 24);  // 4,999 of 20,000 records done
+  EXPECT_LT(list.needDataCalls, 5010) << "the build stops at the next record";
+}
+
 }  // namespace reportengine

@@ -10,6 +10,7 @@
 #include <QPageSetupDialog>
 #include <QSpinBox>
 
+#include "BuildProgress.h"
 #include "PreviewWindow.h"
 #include "PrintRenderer.h"
 #include "ReportFile.h"
@@ -41,7 +42,7 @@ void PreviewWindow::PrinterSetup() {
 std::optional<Document> PreviewWindow::PagesToOutput() {
   if (loaded_) return document_;
   try {
-    return BuildPages(report_);
+    return BuildWithProgress(report_, this);
   } catch (const std::exception& e) {
     dialogs_.ErrorBox(QString::fromStdString(e.what()));
     return std::nullopt;

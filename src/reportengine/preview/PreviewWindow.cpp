@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "BuildProgress.h"
 #include "PageView.h"
 #include "ThumbnailModel.h"
 
@@ -139,7 +140,7 @@ QAction* PreviewWindow::Action(const QString& hint) const {
 
 bool PreviewWindow::Build() {
   try {
-    std::optional<Document> built = BuildPages(report_);
+    std::optional<Document> built = BuildWithProgress(report_, this);
     if (!built) return false;
     Show(std::move(*built), false);
   } catch (const std::exception& e) {
