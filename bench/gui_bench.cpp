@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ApplicationTitle.h"
+#include "BenchSupport.h"
 #include "ConsoleServerPass.h"
 #include "ExtendedMAPI.h"
 #include "GuiDialogs.h"
@@ -30,35 +31,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-// A seam that shows nothing and counts what it was asked to show.
-class SilentDialogs final : public gui::TGuiDialogs {
- public:
-  void ErrorBox(const std::string& text) override { Note(text); }
-  void PlainBox(const std::string& text) override { Note(text); }
-  void SystemBox(const std::string& text, const std::string&, mapi::BoxIcon) override {
-    Note(text);
-  }
-  bool Question(const std::string& text) override {
-    Note(text);
-    return false;
-  }
-  void ShowHourglass() override {}
-  void RestoreCursor() override {}
-  int ExecModal(QDialog&) override { return 0; }
-  int messages = 0;
-
- private:
-  void Note(const std::string& text) {
-    ++messages;
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-};
+using benchsupport::Clock;
+using benchsupport::Seconds;
+using benchsupport::SilentDialogs;
+using benchsupport::StatusKb;
 
 // A small deterministic generator for names, sizes and times.
 class Lcg {
@@ -199,14 +175,6 @@ double RoadWithGuiConversion(IMAPISession* session) {
   std::string kept;
   core::ReadMailboxTable(mapi::Flavour::Gui, std::move(store), kServerDn, &kept, listener);
   return Seconds(start);
-}
-
-long StatusKb(const char* field) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
-  return -1;
 }
 
 }  // namespace
