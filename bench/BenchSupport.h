@@ -1,5 +1,6 @@
 // What the window benchmarks share: a clock, a dialog seam that shows
-// nothing, and the process's memory figures.
+// nothing, the process's memory figures and the machine root's set-up
+// (each benchmark defines TABRIX_MAPI_LIBRARY).
 #pragma once
 
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "GuiDialogs.h"
+#include "MachineSetup.h"
 
 namespace benchsupport {
 
@@ -55,6 +57,21 @@ inline long StatusKb(const char* field) {
   while (std::getline(in, line))
     if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
   return -1;
+}
+
+// Lays out the machine root around its organisation database: the stand-in
+// library and a default profile for "admin" on SRV01.
+inline bool SetUpMachine(const std::string& root) {
+  orgdb::MachineSetupOptions setup;
+  setup.mapiLibrary = TABRIX_MAPI_LIBRARY;
+  setup.defaultProfileMailbox = "admin";
+  setup.defaultProfileServer = "SRV01";
+  std::string error;
+  if (!orgdb::SetUpMachineRoot(root, setup, &error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace benchsupport

@@ -57,15 +57,7 @@ bool BuildOrganisation(const std::string& root, int messages, int folders, Org* 
   org->largeDn = *mailboxes.at(1).emailAddress;
   org->manyDn = *mailboxes.at(2).emailAddress;
   db.reset();
-  orgdb::MachineSetupOptions setup;
-  setup.mapiLibrary = TABRIX_MAPI_LIBRARY;
-  setup.defaultProfileMailbox = "admin";
-  setup.defaultProfileServer = "SRV01";
-  if (!orgdb::SetUpMachineRoot(root, setup, &error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return false;
-  }
-  return true;
+  return benchsupport::SetUpMachine(root);
 }
 
 // The core's walks with listeners that keep what they read and show nothing.

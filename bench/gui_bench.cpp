@@ -120,15 +120,7 @@ bool BuildOrganisation(const std::string& root, int mailboxes) {
   }
   db->Commit();
   db.reset();
-  orgdb::MachineSetupOptions setup;
-  setup.mapiLibrary = TABRIX_MAPI_LIBRARY;
-  setup.defaultProfileMailbox = "admin";
-  setup.defaultProfileServer = "SRV01";
-  if (!orgdb::SetUpMachineRoot(root, setup, &error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return false;
-  }
-  return true;
+  return benchsupport::SetUpMachine(root);
 }
 
 // The console's pass over the same server, with its records kept as the

@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "FaultCaseNames.h"
 #include "FolderContents.h"
 #include "FolderWalk.h"
 #include "MailboxLogon.h"
@@ -247,7 +248,12 @@ TEST_P(FolderWalkFailure, ReportsAndKeepsWhatWasWalked) {
   ExpectBalanced(c.why);
 }
 
-INSTANTIATE_TEST_SUITE_P(Step, FolderWalkFailure, ::testing::ValuesIn(kWalkCases));
+void PrintTo(const WalkCase& c, std::ostream* os) {
+  testsupport::PrintFailingCall(c, os);
+}
+
+INSTANTIATE_TEST_SUITE_P(Step, FolderWalkFailure, ::testing::ValuesIn(kWalkCases),
+                         testsupport::RowAndCall<WalkCase>);
 
 TEST_F(FolderWalks, UnknownMailboxDnIsNotAvailable) {
   Start();
@@ -389,7 +395,12 @@ TEST_P(ContentsFailure, RaisesOrReports) {
   ExpectBalanced(c.why);
 }
 
-INSTANTIATE_TEST_SUITE_P(Step, ContentsFailure, ::testing::ValuesIn(kContentsCases));
+void PrintTo(const ContentsCase& c, std::ostream* os) {
+  testsupport::PrintFailingCall(c, os);
+}
+
+INSTANTIATE_TEST_SUITE_P(Step, ContentsFailure, ::testing::ValuesIn(kContentsCases),
+                         testsupport::RowAndCall<ContentsCase>);
 
 TEST_F(FolderWalks, FolderGoneBeforeItsContentsLoad) {
   Start();

@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QTableView>
 #include <QTreeWidget>
 
+#include "FaultCaseNames.h"
 #include "GuiSession.h"
 #include "MessageListModel.h"
 #include "uMBDetails.h"
@@ -123,6 +127,24 @@ TEST_F(DetailsWindow, FolderContentsAndStatusBar) {
     Click(w, Find(w, "Sent Items"));
     EXPECT_EQ(Cells(w, 1), "");
     EXPECT_EQ(Cells(w, 3), "02/01/2006 13:01:00");  // the fifth message, an hour apart
+  });
+  ExpectReleased();
+}
+
+TEST_F(DetailsWindow, KeyboardMovesReadNothingUntilTheNextMouseClick) {
+  LogOn();
+  OpenByDoubleClick(0, [&](gui::TfmMailboxDetails& w) {
+    w.TreeViewMailboxes->setFocus();
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.TreeViewMailboxes, &down);
+    EXPECT_EQ(w.TreeViewMailboxes->currentItem(), Find(w, "Inbox"));
+    EXPECT_EQ(w.StatusBar1->PanelCount(), 0);  // nothing was read
+    const QPoint below(5, w.TreeViewMailboxes->viewport()->height() - 2);
+    QMouseEvent release(QEvent::MouseButtonRelease, below,
+                        w.TreeViewMailboxes->viewport()->mapToGlobal(below), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.TreeViewMailboxes->viewport(), &release);
+    EXPECT_EQ(Panels(w), (std::vector<std::string>{"3 Messages", "Total Message Size: 3.5 K"}));
   });
   ExpectReleased();
 }
@@ -245,7 +267,12 @@ TEST_P(DetailsWindowFailure, ShowsTheMessageAndStaysUsable) {
   ExpectReleased(c.why);
 }
 
-INSTANTIATE_TEST_SUITE_P(Row, DetailsWindowFailure, ::testing::ValuesIn(kWindowFailures));
+void PrintTo(const WindowFailure& c, std::ostream* os) {
+  testsupport::PrintFailingCall(c, os);
+}
+
+INSTANTIATE_TEST_SUITE_P(Row, DetailsWindowFailure, ::testing::ValuesIn(kWindowFailures),
+                         testsupport::RowAndCall<WindowFailure>);
 
 // --- The selection dialog and the "Details" button ------------------------
 

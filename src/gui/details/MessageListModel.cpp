@@ -18,38 +18,8 @@ QVariant ColumnAlignment(int column) {
 }  // namespace
 
 TMessageListModel::TMessageListModel(const core::TMessageRows* rows, QObject* parent)
-    : QAbstractTableModel(parent), rows_(rows) {}
-
-void TMessageListModel::SetItemCount(int count) {
-  if (count < 0) count = 0;
-  beginResetModel();
-  itemCount_ = count;
-  endResetModel();
-}
-
-void TMessageListModel::SetHeaderImage(int column, int image) {
-  if (column <= 0 || column >= core::kMessageListColumns) return;
-  headerImages_[static_cast<std::size_t>(column)] = image;
-  emit headerDataChanged(Qt::Horizontal, column, column);
-}
-
-int TMessageListModel::HeaderImage(int column) const {
-  return column >= 0 && column < core::kMessageListColumns
-             ? headerImages_[static_cast<std::size_t>(column)]
-             : -1;
-}
-
-void TMessageListModel::RowsChanged() {
-  if (itemCount_ > 0)
-    emit dataChanged(index(0, 0), index(itemCount_ - 1, core::kMessageListColumns - 1));
-}
-
-int TMessageListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : itemCount_;
-}
-
-int TMessageListModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : core::kMessageListColumns;
+    : TOwnerDataModel(core::kMessageListColumns, parent), rows_(rows) {
+  SetHeaderImage(0, kPaperClip);
 }
 
 QVariant TMessageListModel::data(const QModelIndex& index, int role) const {
@@ -77,7 +47,7 @@ QVariant TMessageListModel::headerData(int section, Qt::Orientation orientation,
     case Qt::DisplayRole:
       return QString::fromLatin1(core::kMessageColumnsShown[section].caption);
     case Qt::DecorationRole: {
-      const int image = headerImages_[static_cast<std::size_t>(section)];
+      const int image = HeaderImage(section);
       return image >= 0 ? QVariant(DetailsImage(image)) : QVariant();
     }
     case Qt::TextAlignmentRole:
@@ -85,10 +55,6 @@ QVariant TMessageListModel::headerData(int section, Qt::Orientation orientation,
     default:
       return {};
   }
-}
-
-Qt::ItemFlags TMessageListModel::flags(const QModelIndex& index) const {
-  return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
 }  // namespace gui
