@@ -343,6 +343,31 @@ TEST_F(FolderWalks, TotalOfAFolderDoesNotWrap) {
   ExpectBalanced();
 }
 
+// Messages that lack what they can lack: each becomes a row with the
+// defaults, and the total counts what was there.
+TEST_F(FolderWalks, OddMessagesBecomeRowsWithDefaults) {
+  auto& db = machine.org();
+  const std::int64_t top = db.TopFolder(AdminMailboxId())->id;
+  const std::int64_t odd = db.AddFolder({0, AdminMailboxId(), top, 3, "Odd", "/Odd", false, 0, 0});
+  const std::uint64_t submit = 0x01C6272C1B4B8000ull;
+  db.AddMessage({0, odd, std::nullopt, 100, false, std::nullopt, submit});
+  // A FILETIME past the last calendar date there is.
+  db.AddMessage({0, odd, "far", 200, true, 0xFFFFFFFFFFFFFFFFull, submit + 1});
+  db.AddMessage({0, odd, "", 0, false, submit, submit + 2});
+  Start();
+  Recorder r(T);
+  const auto result = core::LoadFolderContents(source_, kAdminDn, EntryIdOf("Odd"), r);
+  EXPECT_EQ(result.hr, S_OK);
+  EXPECT_EQ(result.total, 300u);
+  ASSERT_EQ(r.rows.size(), 3u);
+  EXPECT_EQ(r.rows[0].subject, "");
+  EXPECT_FALSE(r.rows[0].deliveryTime);
+  EXPECT_TRUE(r.rows[1].hasAttachment);
+  EXPECT_FALSE(r.rows[1].deliveryTime);
+  EXPECT_TRUE(r.rows[2].deliveryTime);
+  ExpectBalanced();
+}
+
 struct ContentsCase {
   const char* why;
   const char* call;
