@@ -11,6 +11,7 @@
 
 #include "GuiDialogs.h"
 #include "MachineSetup.h"
+#include "MapiPtr.h"
 
 namespace benchsupport {
 
@@ -69,6 +70,18 @@ inline bool SetUpMachine(const std::string& root) {
   std::string error;
   if (!orgdb::SetUpMachineRoot(root, setup, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+// MAPIInitialize and a logon to the default profile without a dialog;
+// prints the code and returns false when either fails.
+inline bool LogOnDefault(mapi::ComPtr<IMAPISession>* session) {
+  HRESULT hr = mapi::MAPIInitialize(nullptr);
+  if (SUCCEEDED(hr)) hr = mapi::MAPILogonEx(0, nullptr, nullptr, 0x806A, mapi::Out(*session));
+  if (FAILED(hr) || !*session) {
+    std::fprintf(stderr, "the logon failed: %08X\n", static_cast<unsigned>(hr));
     return false;
   }
   return true;

@@ -130,12 +130,7 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     mapi::ComPtr<IMAPISession> session;
-    HRESULT hr = mapi::MAPIInitialize(nullptr);
-    if (SUCCEEDED(hr)) hr = mapi::MAPILogonEx(0, nullptr, nullptr, 0x806A, mapi::Out(session));
-    if (FAILED(hr) || !session) {
-      std::fprintf(stderr, "logon failed: %08X\n", static_cast<unsigned>(hr));
-      return 2;
-    }
+    if (!benchsupport::LogOnDefault(&session)) return 2;
     benchsupport::SilentDialogs dialogs;
     gui::TfmMailboxDetails w(dialogs, nullptr);
     w.show();
@@ -155,15 +150,16 @@ int main(int argc, char** argv) {
     if (!archive || !inbox) return 1;
     const std::vector<BYTE> archiveId = gui::TfmMailboxDetails::NodeData(archive)->entryId;
 
-    // Alternate the two, twice each, and keep the best of each.
+    // Alternate the two, three times each, and keep the best of each.
     std::size_t coreRows = 0;
-    const double coreLoad = Best(2, [&] {
-      Keep keep;
-      core::LoadFolderContents(source, org.largeDn, archiveId, keep);
-      coreRows = keep.rows.size();
-    });
+    double coreLoad = 1e9;
     double windowLoad = 1e9;
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 3; ++round) {
+      coreLoad = std::min(coreLoad, Best(1, [&] {
+                            Keep keep;
+                            core::LoadFolderContents(source, org.largeDn, archiveId, keep);
+                            coreRows = keep.rows.size();
+                          }));
       Click(w, inbox);  // another folder first (not timed), so that the archive loads again
       const auto start = Clock::now();
       Click(w, archive);
@@ -179,16 +175,28 @@ int main(int argc, char** argv) {
         "(target <= 1.5)\n",
         coreRows, windowLoad, coreLoad, windowLoad / coreLoad);
 
+    // Each column from the same starting point three times (another
+    // column's order, not timed): the first click sorts descending, the
+    // second ascending. The best of the three counts, as for the loads.
     double worst = 0;
-    for (int column = 0; column < core::kMessageListColumns; ++column)
-      for (int click = 0; click < 2; ++click) {
-        const auto start = Clock::now();
-        w.lvMailboxColumnClick(column);
+    for (int column = 0; column < core::kMessageListColumns; ++column) {
+      double best[2] = {1e9, 1e9};
+      for (int round = 0; round < 3; ++round) {
+        w.lvMailboxColumnClick((column + 1) % core::kMessageListColumns);
         QCoreApplication::processEvents();
-        const double ms = Seconds(start) * 1000.0;
-        worst = std::max(worst, ms);
-        std::printf("sort column %d %-10s %6.1f ms\n", column, click == 0 ? "first" : "second", ms);
+        for (int click = 0; click < 2; ++click) {
+          const auto start = Clock::now();
+          w.lvMailboxColumnClick(column);
+          QCoreApplication::processEvents();  // the repaint of the visible rows
+          best[click] = std::min(best[click], Seconds(start) * 1000.0);
+        }
       }
+      for (int click = 0; click < 2; ++click) {
+        worst = std::max(worst, best[click]);
+        std::printf("sort column %d %-10s %6.1f ms\n", column,
+                    click == 0 ? "descending" : "ascending", best[click]);
+      }
+    }
     std::printf("slowest sort %.1f ms (target <= 150)\n", worst);
 
     // The many-folder mailbox: the tree build and the statistics walk.

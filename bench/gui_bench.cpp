@@ -190,12 +190,7 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     mapi::ComPtr<IMAPISession> session;
-    HRESULT hr = mapi::MAPIInitialize(nullptr);
-    if (SUCCEEDED(hr)) hr = mapi::MAPILogonEx(0, nullptr, nullptr, 0x806A, mapi::Out(session));
-    if (FAILED(hr) || !session) {
-      std::fprintf(stderr, "the console's logon failed: %08X\n", static_cast<unsigned>(hr));
-      return 2;
-    }
+    if (!benchsupport::LogOnDefault(&session)) return 2;
     SilentDialogs dialogs;
     gui::TfrmMainExecute window(dialogs);
     window.show();

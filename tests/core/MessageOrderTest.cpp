@@ -97,6 +97,13 @@ TEST_F(MessageColumns, SortIsStableInBothDirections) {
   core::SortMessages(rows, 0, true);
   EXPECT_EQ(subjects().front(), 'e');
   EXPECT_EQ(rows.size(), 5u);
+  // Subjects: letters fold, equal keys keep their order, other bytes by
+  // their unsigned code.
+  rows = {Msg("b"), Msg("\xC4x"), Msg("A"), Msg("a"), Msg("")};
+  core::SortMessages(rows, 1, true);
+  EXPECT_EQ(subjects(), "Aab\xC4x");
+  core::SortMessages(rows, 1, false);
+  EXPECT_EQ(subjects(), "\xC4xbAa");
 }
 
 }  // namespace

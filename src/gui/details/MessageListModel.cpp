@@ -18,7 +18,9 @@ QVariant ColumnAlignment(int column) {
 }  // namespace
 
 TMessageListModel::TMessageListModel(const core::TMessageRows* rows, QObject* parent)
-    : TOwnerDataModel(core::kMessageListColumns, parent), rows_(rows) {
+    : TOwnerDataModel(core::kMessageListColumns, parent),
+      rows_(rows),
+      paperClip_(DetailsImage(kPaperClip)) {
   SetHeaderImage(0, kPaperClip);
 }
 
@@ -31,7 +33,7 @@ QVariant TMessageListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
       return FromAnsi(core::MessageCellText(message, index.column()));
     case Qt::DecorationRole:
-      if (index.column() == 0 && message.hasAttachment) return DetailsImage(kPaperClip);
+      if (index.column() == 0 && message.hasAttachment) return paperClip_;
       return {};
     case Qt::TextAlignmentRole:
       return ColumnAlignment(index.column());

@@ -3,6 +3,8 @@
 // draws it.
 #pragma once
 
+#include <QPixmap>
+
 #include "MessageColumns.h"
 #include "OwnerDataModel.h"
 
@@ -19,6 +21,7 @@ class TMessageListModel : public TOwnerDataModel {
 
  private:
   const core::TMessageRows* rows_;
+  QPixmap paperClip_;  // drawn once, shown by every row with an attachment
 };
 
 }  // namespace gui

@@ -37,6 +37,8 @@ TfmMailboxDetails::TfmMailboxDetails(TGuiDialogs& dialogs, QWidget* owner)
     : QDialog(owner), dialogs_(dialogs) {
   setWindowTitle(QStringLiteral("Mailbox - Details"));
   resize(615, 445);
+  nodeIcons_[0] = QIcon(DetailsImage(kMailboxImage));
+  nodeIcons_[1] = QIcon(DetailsImage(kFolderImage));
   if (owner) move(owner->geometry().center() - rect().center());
   BuildControls();
   // Everything is released when the modal showing ends, not only when the
@@ -137,7 +139,7 @@ QTreeWidgetItem* TfmMailboxDetails::AddNode(QTreeWidgetItem* parent, const std::
   nodeData_.push_back(std::make_unique<TFolderNodeData>(std::move(data)));
   auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(TreeViewMailboxes);
   node->setText(0, FromAnsi(text));
-  node->setIcon(0, QIcon(DetailsImage(image)));
+  node->setIcon(0, nodeIcons_[image == kMailboxImage ? 0 : 1]);
   node->setData(0, kNodeDataRole,
                 QVariant::fromValue(reinterpret_cast<quintptr>(nodeData_.back().get())));
   node->setData(0, kNodeImageRole, image);

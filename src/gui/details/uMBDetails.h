@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -127,6 +128,7 @@ class TfmMailboxDetails : public QDialog {
   std::optional<std::vector<core::TMsgBoxReport>> statistics_;
   std::vector<std::unique_ptr<TFolderNodeData>> nodeData_;
   TMessageListModel* listModel_ = nullptr;
+  QIcon nodeIcons_[2];                // the mailbox and the folder image, drawn once
   TProgressBar* progress_ = nullptr;  // lives while a contents load runs
   // The busy flag: held while a tree is built, statistics are collected or
   // a folder's contents load, so a click cannot start a second walk.
