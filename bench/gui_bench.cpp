@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ApplicationTitle.h"
+#include "BenchSupport.h"
 #include "ConsoleServerPass.h"
 #include "ExtendedMAPI.h"
 #include "GuiDialogs.h"
@@ -30,41 +31,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-// A seam that shows nothing and counts what it was asked to show.
-class SilentDialogs final : public gui::TGuiDialogs {
- public:
-  void ErrorBox(const std::string& text) override { Note(text); }
-  void PlainBox(const std::string& text) override { Note(text); }
-  void SystemBox(const std::string& text, const std::string&, mapi::BoxIcon) override {
-    Note(text);
-  }
-  bool Question(const std::string& text) override {
-    Note(text);
-    return false;
-  }
-  void ShowHourglass() override {}
-  void RestoreCursor() override {}
-  int ExecModal(QDialog&) override { return 0; }
-  void OneShot(QObject*, int, std::function<void()>) override {}
-  std::optional<gui::SaveFileChoice> SaveFileName(QWidget*, const gui::SaveFileRequest&) override {
-    return std::nullopt;
-  }
-  bool PrintDialog(QWidget*, QPrinter&, int, int) override { return false; }
-  void RunPreview(QWidget&) override {}
-  int messages = 0;
-
- private:
-  void Note(const std::string& text) {
-    ++messages;
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-};
+using benchsupport::Clock;
+using benchsupport::Seconds;
+using benchsupport::SilentDialogs;
+using benchsupport::StatusKb;
 
 // A small deterministic generator for names, sizes and times.
 class Lcg {
@@ -150,15 +120,7 @@ bool BuildOrganisation(const std::string& root, int mailboxes) {
   }
   db->Commit();
   db.reset();
-  orgdb::MachineSetupOptions setup;
-  setup.mapiLibrary = TABRIX_MAPI_LIBRARY;
-  setup.defaultProfileMailbox = "admin";
-  setup.defaultProfileServer = "SRV01";
-  if (!orgdb::SetUpMachineRoot(root, setup, &error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return false;
-  }
-  return true;
+  return benchsupport::SetUpMachine(root);
 }
 
 // The console's pass over the same server, with its records kept as the
@@ -207,14 +169,6 @@ double RoadWithGuiConversion(IMAPISession* session) {
   return Seconds(start);
 }
 
-long StatusKb(const char* field) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
-  return -1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -236,12 +190,7 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     mapi::ComPtr<IMAPISession> session;
-    HRESULT hr = mapi::MAPIInitialize(nullptr);
-    if (SUCCEEDED(hr)) hr = mapi::MAPILogonEx(0, nullptr, nullptr, 0x806A, mapi::Out(session));
-    if (FAILED(hr) || !session) {
-      std::fprintf(stderr, "the console's logon failed: %08X\n", static_cast<unsigned>(hr));
-      return 2;
-    }
+    if (!benchsupport::LogOnDefault(&session)) return 2;
     SilentDialogs dialogs;
     gui::TfrmMainExecute window(dialogs);
     window.show();

@@ -171,11 +171,11 @@ TEST_F(MainWindow, AboutRunsTheAboutBoxThroughTheSeam) {
   EXPECT_EQ(dialogs.dialogTitles, std::vector<std::string>{"About"});
 }
 
-TEST_F(MainWindow, DetailsAndDoubleClickSayNothingYet) {
+TEST_F(MainWindow, DetailsWithoutMailboxesOpensNoDetailsWindow) {
   window.sbUSDClick();
   window.ListViewRecipientsDblClick();
   EXPECT_TRUE(dialogs.shown.empty());
-  EXPECT_TRUE(dialogs.dialogTitles.empty());
+  EXPECT_EQ(dialogs.dialogTitles, std::vector<std::string>{"Users - Detail"});
 }
 
 TEST_F(MainWindow, LogOffWithoutSessionIsHarmless) {

@@ -56,7 +56,8 @@ TEST(GeneratorTest, SameSeedSameFileOtherSeedOtherFile) {
 // Walks a folder tree and checks each folder against its messages.
 void CheckFolder(const orgdb::OrgDb& db, const orgdb::Folder& f, std::int64_t* count,
                  std::uint64_t* size, int depth) {
-  ASSERT_LE(depth, 4) << f.urlName;  // top, default folders, three levels of user folders
+  // The top, then project stages ten levels below it at most.
+  ASSERT_LE(depth, 10) << f.urlName;
   auto messages = db.MessageBatch(f.id, 0, 1000000, true);
   ASSERT_EQ(static_cast<std::int64_t>(messages.size()), f.contentCount) << f.urlName;
   std::uint64_t sum = 0;
@@ -70,7 +71,10 @@ void CheckFolder(const orgdb::OrgDb& db, const orgdb::Folder& f, std::int64_t* c
   *count += f.contentCount;
   *size += f.messageSize;
   auto children = db.ChildFolders(f.id);
-  EXPECT_EQ(f.subfolders, !children.empty()) << f.urlName;
+  // One generated folder hides its child from PR_SUBFOLDERS.
+  if (f.urlName != "/Archive 2005") {
+    EXPECT_EQ(f.subfolders, !children.empty()) << f.urlName;
+  }
   for (const auto& c : children) {
     if (f.parentId) {
       EXPECT_EQ(c.urlName, f.urlName + "/" + c.displayName);
@@ -225,6 +229,45 @@ TEST(GeneratorTest, LargeFolderOfTwoHundredThousandMessages) {
   EXPECT_EQ(read, 200000);
   EXPECT_EQ(sum, archive->messageSize);
   EXPECT_GT(mailbox.contentCount, 200000);
+}
+
+// Counts the folders below `folder` and the deepest level under it.
+void CountFolders(const orgdb::OrgDb& db, std::int64_t folder, int depth, int* count,
+                  int* deepest) {
+  for (const auto& c : db.ChildFolders(folder)) {
+    ++*count;
+    *deepest = std::max(*deepest, depth + 1);
+    CountFolders(db, c.id, depth + 1, count, deepest);
+  }
+}
+
+TEST(GeneratorTest, TreesForTheDetailsWindow) {
+  orgdbtest::TempDir dir;
+  ASSERT_EQ(RunTool({"generate", "--seed", "5", "--servers", "1", "--mailboxes", "8",
+                     "--many-folders", "2000", "--empty-top", "--out", dir.File("trees.db")}),
+            0);
+  auto db = OpenRead(dir.File("trees.db"));
+  const auto mailboxes = db->Mailboxes(db->Servers()[0].id);
+  ASSERT_EQ(mailboxes.size(), 8u);
+  int deepest = 0;
+  std::vector<int> counts;
+  for (const auto& m : mailboxes) {
+    int count = 0, depth = 0;
+    CountFolders(*db, db->TopFolder(m.id)->id, 0, &count, &depth);
+    counts.push_back(count);
+    deepest = std::max(deepest, depth);
+  }
+  EXPECT_GE(counts[2], 2000);   // the third mailbox
+  EXPECT_EQ(counts.back(), 0);  // an empty top of information store
+  EXPECT_FALSE(db->TopFolder(mailboxes.back().id)->subfolders);
+  EXPECT_EQ(deepest, 10);  // projects ten levels below the top
+  // The second mailbox's folder that does not announce its child.
+  const auto top = db->ChildFolders(db->TopFolder(mailboxes[1].id)->id);
+  auto hidden = std::find_if(top.begin(), top.end(),
+                             [](const auto& f) { return f.urlName == "/Archive 2005"; });
+  ASSERT_NE(hidden, top.end());
+  EXPECT_FALSE(hidden->subfolders);
+  EXPECT_EQ(db->ChildFolders(hidden->id).size(), 1u);
 }
 
 TEST(GeneratorTest, BadCommandLines) {

@@ -1,5 +1,6 @@
-// boxstat-screens: renders every window and dialog of the main window in its
-// main states to PNG files, offscreen, for review of the fixed layouts.
+// boxstat-screens: renders every window and dialog of the main window and
+// the details window in their main states to PNG files, offscreen, for
+// review of the fixed layouts.
 //
 //   boxstat-screens [output folder]     (default: ./boxstat-screens)
 //
@@ -17,12 +18,14 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
 #include "ApplicationTitle.h"
 #include "ExtendedMAPI.h"
+#include "FolderWalk.h"
 #include "Generator.h"
 #include "GuiLook.h"
 #include "LocaleSettings.h"
@@ -35,8 +38,10 @@
 #include "TStatusBar.h"
 #include "WordWrap.h"
 #include "uAbout.h"
+#include "uMBDetails.h"
 #include "unMain.h"
 #include "unTempProfile.h"
+#include "unUSDS.h"
 
 namespace {
 
@@ -156,6 +161,61 @@ bool BuildMachine(const std::string& root) {
   return true;
 }
 
+// The folder nodes of the tree below `node`, in pre-order.
+void FolderNodes(QTreeWidgetItem* node, std::vector<QTreeWidgetItem*>& out) {
+  for (int i = 0; i < node->childCount(); ++i) {
+    out.push_back(node->child(i));
+    FolderNodes(node->child(i), out);
+  }
+}
+
+void ClickNode(gui::TfmMailboxDetails& w, QTreeWidgetItem* node) {
+  w.TreeViewMailboxes->setCurrentItem(node);
+  w.TreeViewMailboxesClick();
+}
+
+void DetailsStates(Screens& screens, ScreenDialogs& dialogs, gui::TfrmMainExecute& window) {
+  dialogs.next = [&screens](QDialog& d) {
+    auto& w = dynamic_cast<gui::TfmMailboxDetails&>(d);
+    screens.Save(w, "details-01-tree");
+    std::vector<QTreeWidgetItem*> folders;
+    FolderNodes(w.TreeViewMailboxes->topLevelItem(0), folders);
+    QTreeWidgetItem* full = nullptr;
+    QTreeWidgetItem* empty = nullptr;
+    for (QTreeWidgetItem* node : folders) {
+      ClickNode(w, node);
+      if (!full && w.MessageRows().size() > 3) full = node;
+      if (!empty && w.MessageRows().empty()) empty = node;
+      if (full && empty) break;
+    }
+    if (full) {
+      ClickNode(w, full);
+      screens.Save(w, "details-02-folder");
+      w.lvMailbox->horizontalHeader()->sectionClicked(2);
+      screens.Save(w, "details-03-sorted-by-size");
+    }
+    if (empty) {
+      ClickNode(w, empty);
+      screens.Save(w, "details-04-empty-folder");
+    }
+    return int(QDialog::Accepted);
+  };
+  window.ListViewRecipients->selectRow(0);
+  window.ListViewRecipientsDblClick();
+
+  dialogs.boxName = "message-mailbox-not-available";
+  dialogs.PlainBox(core::MailboxNotAvailableText(MAPI_E_NOT_FOUND));
+
+  dialogs.next = [&screens](QDialog& d) {
+    auto& s = dynamic_cast<gui::TfrmDetails&>(d);
+    s.SetChecked(1, true);
+    s.SetChecked(3, true);
+    screens.Save(s, "select-mailboxes");
+    return int(QDialog::Rejected);
+  };
+  window.sbUSDClick();
+}
+
 void MainWindowStates(Screens& screens, ScreenDialogs& dialogs) {
   gui::TfrmMainExecute window(dialogs);
   window.show();
@@ -184,6 +244,10 @@ void MainWindowStates(Screens& screens, ScreenDialogs& dialogs) {
   window.ComboBoxServers->setCurrentIndex(1);
   window.ComboBoxServersChange();
   screens.Save(window, "main-05-second-server");
+
+  window.ComboBoxServers->setCurrentIndex(0);
+  window.ComboBoxServersChange();
+  DetailsStates(screens, dialogs, window);
 
   window.sbLogOn->click();
   screens.Save(window, "main-06-logged-off-again");

@@ -25,6 +25,7 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: tabrix-org generate --seed N --out FILE [--servers K] [--mailboxes M] [--org NAME]\n"
     "                           [--large-folder N] [--now YYYY-MM-DD] [--demo]\n"
+    "                           [--many-folders N] [--empty-top]\n"
     "       tabrix-org import FILE.json --out DB [--recompute]\n"
     "       tabrix-org export DB [--out FILE.json]\n"
     "       tabrix-org setup ROOT --org DB [--mapi-lib PATH] [--mapi-version V]\n"
@@ -141,8 +142,10 @@ void BuildDatabase(const std::string& path, Fill fill) {
 }
 
 int Generate(const std::vector<std::string>& args, std::ostream& out) {
-  auto p = Parse(args, 1, {"seed", "out", "servers", "mailboxes", "org", "large-folder", "now"},
-                 {"demo"});
+  auto p =
+      Parse(args, 1,
+            {"seed", "out", "servers", "mailboxes", "org", "large-folder", "now", "many-folders"},
+            {"demo", "empty-top"});
   if (!p.positional.empty()) throw UsageError("unexpected argument " + p.positional[0]);
   auto seed = static_cast<std::uint64_t>(Number(Required(p, "seed"), "--seed"));
   std::string target = Required(p, "out");
@@ -161,6 +164,9 @@ int Generate(const std::vector<std::string>& args, std::ostream& out) {
   if (auto large = Opt(p, "large-folder"))
     o.largeFolderMessages = static_cast<std::int32_t>(Number(*large, "--large-folder"));
   if (auto now = Opt(p, "now")) o.now = DateArg(*now);
+  if (auto many = Opt(p, "many-folders"))
+    o.manyFolders = static_cast<std::int32_t>(Number(*many, "--many-folders"));
+  if (Opt(p, "empty-top")) o.emptyTopMailbox = true;
 
   auto start = std::chrono::steady_clock::now();
   std::size_t servers = 0, mailboxes = 0;

@@ -45,7 +45,7 @@ class Stream {
   std::uint64_t state_;
 };
 
-enum Purpose : std::uint64_t { kPerson = 1, kMailbox, kFolders, kGal, kDomain, kMessages };
+enum Purpose : std::uint64_t { kPerson = 1, kMailbox, kFolders, kGal, kDomain, kMessages, kTrees };
 
 struct Context {
   orgdb::OrgDb& db;
@@ -73,7 +73,7 @@ const FolderPlan kDefaultFolders[] = {
 class MailboxBuilder {
  public:
   MailboxBuilder(Context& ctx, std::int64_t mailboxId, std::uint64_t index)
-      : ctx_(ctx), mailbox_(mailboxId), rng_(ctx.options.seed, kFolders, index) {}
+      : ctx_(ctx), mailbox_(mailboxId), index_(index), rng_(ctx.options.seed, kFolders, index) {}
 
   // Lays out the tree and its messages; the folders' totals come from the
   // generated messages.
@@ -115,7 +115,11 @@ class MailboxBuilder {
       std::int64_t archive = Add(inbox, 99, "Archive", "/Inbox/Archive", false);
       Generate(archive, largeFolder, median_);
     }
+    AddTreeShapes(top, position);
   }
+
+  // Only a top of information store: a mailbox that was never set up.
+  void BuildEmptyTop() { Add(std::nullopt, 0, "Top of Information Store", "/", false); }
 
  private:
   struct Planned {
@@ -149,6 +153,39 @@ class MailboxBuilder {
     for (int k = 0; k < children; ++k) AddUserFolders(id, url, k, depth + 1, planned);
   }
 
+  // Shapes the details window must cope with, drawn from a stream of their
+  // own so that the rest of a seed's organisation stays as it was: some
+  // mailboxes keep projects ten levels deep; the second mailbox has a folder
+  // whose PR_SUBFOLDERS is false although it holds one; the third gets the
+  // many folders asked for. All of them hold no messages.
+  void AddTreeShapes(std::int64_t top, std::int64_t position) {
+    Stream trees(ctx_.options.seed, kTrees, index_);
+    if (trees.Percent(25)) {
+      std::int64_t parent = Add(top, position++, "Projects", "/Projects", true);
+      std::string url = "/Projects";
+      for (int level = 2; level <= 10; ++level) {
+        const std::string name = "Stage " + std::to_string(level);
+        url += "/" + name;
+        parent = Add(parent, 0, name, url, level < 10);
+      }
+    }
+    if (index_ == 1) {
+      std::int64_t archive = Add(top, position++, "Archive 2005", "/Archive 2005", false);
+      Add(archive, 0, "Q1", "/Archive 2005/Q1", false);
+    }
+    if (index_ == 2 && ctx_.options.manyFolders > 0) {
+      // Clients of five folders each: the client and four below it.
+      std::int64_t clients = Add(top, position++, "Clients", "/Clients", true);
+      static const char* const kParts[] = {"Correspondence", "Invoices", "Contracts", "Notes"};
+      for (int c = 0, n = (ctx_.options.manyFolders + 4) / 5; c < n; ++c) {
+        const std::string name = "Client " + std::to_string(c + 1);
+        const std::string url = "/Clients/" + name;
+        std::int64_t client = Add(clients, c, name, url, true);
+        for (int k = 0; k < 4; ++k) Add(client, k, kParts[k], url + "/" + kParts[k], false);
+      }
+    }
+  }
+
   void Generate(std::int64_t folder, std::int32_t count, std::uint32_t median) {
     if (count <= 0) return;
     orgdb::GeneratedMessages g;
@@ -163,12 +200,13 @@ class MailboxBuilder {
 
   Context& ctx_;
   std::int64_t mailbox_;
+  std::uint64_t index_;
   Stream rng_;
   std::uint32_t median_ = 0;
 };
 
 void AddMailbox(Context& ctx, const orgdb::Server& server, const std::string& site,
-                std::int64_t tableOrder, std::int32_t largeFolder) {
+                std::int64_t tableOrder, std::int32_t largeFolder, bool emptyTop) {
   const auto& o = ctx.options;
   std::uint64_t index = static_cast<std::uint64_t>(ctx.mailboxIndex++);
   Stream rng(o.seed, kMailbox, index);
@@ -202,8 +240,11 @@ void AddMailbox(Context& ctx, const orgdb::Server& server, const std::string& si
   bool empty = !admin && rng.Percent(2);
   double count = empty ? 0 : std::min(rng.LogNormal(150, 1.1), 30000.0);
   double median = std::clamp(rng.LogNormal(9000, 0.5), 1500.0, 200000.0);
-  MailboxBuilder(ctx, id, index)
-      .Build(static_cast<std::int32_t>(count), static_cast<std::uint32_t>(median), largeFolder);
+  if (emptyTop)
+    MailboxBuilder(ctx, id, index).BuildEmptyTop();
+  else
+    MailboxBuilder(ctx, id, index)
+        .Build(static_cast<std::int32_t>(count), static_cast<std::uint32_t>(median), largeFolder);
 
   orgdb::GalEntry e;
   Stream gal(o.seed, kGal, index);
@@ -291,7 +332,8 @@ void Generate(orgdb::OrgDb& db, const GeneratorOptions& options) {
         // The large folder goes to a mailbox other than the administrator's.
         int largeAt = plan.mailboxes > 1 ? 1 : 0;
         std::int32_t large = firstServer && i == largeAt ? o.largeFolderMessages : 0;
-        AddMailbox(ctx, server, siteSpec.name, i, large);
+        const bool emptyTop = firstServer && o.emptyTopMailbox && i == plan.mailboxes - 1 && i > 0;
+        AddMailbox(ctx, server, siteSpec.name, i, large, emptyTop);
       }
       firstServer = false;
     }

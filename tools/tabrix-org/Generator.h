@@ -33,6 +33,12 @@ struct GeneratorOptions {
   // One mailbox (the first server's second, or its first) gets a folder
   // /Inbox/Archive holding this many generated messages.
   std::int32_t largeFolderMessages = 0;
+  // The organisation's third mailbox gets at least this many folders in
+  // all (0: none added).
+  std::int32_t manyFolders = 0;
+  // The first server's last mailbox (when it is not the only one) has a top
+  // of information store and nothing below it.
+  bool emptyTopMailbox = false;
   // "Now" for logon times (FILETIME); the year before it holds them.
   std::uint64_t now = 0;
 };

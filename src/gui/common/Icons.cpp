@@ -97,4 +97,36 @@ QPixmap SortMark(int index) {
   return pixmap;
 }
 
+QPixmap DetailsImage(int index) {
+  if (index == 9 || index == 10) return SortMark(index - 9);
+  QPixmap pixmap = Blank(16);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  switch (index) {
+    case 0:  // a mailbox: a tray with a letter
+      p.setPen(QColor(64, 64, 64));
+      p.setBrush(QColor(255, 255, 224));
+      p.drawRect(QRectF(3.5, 2.5, 9, 7));
+      p.setBrush(QColor(96, 128, 192));
+      p.drawRect(QRectF(1.5, 8.5, 13, 6));
+      break;
+    case 1:  // a folder
+      p.setPen(QColor(128, 96, 0));
+      p.setBrush(QColor(240, 208, 96));
+      p.drawRect(QRectF(1.5, 4.5, 13, 9));
+      p.drawRect(QRectF(1.5, 2.5, 5, 2));
+      break;
+    case 8: {  // a paper clip
+      p.setPen(QPen(QColor(64, 64, 64), 1.2));
+      p.setBrush(Qt::NoBrush);
+      p.drawRoundedRect(QRectF(5.5, 1.5, 5, 13), 2.5, 2.5);
+      p.drawLine(QPointF(8, 4), QPointF(8, 11));
+      break;
+    }
+    default:
+      break;
+  }
+  return pixmap;
+}
+
 }  // namespace gui

@@ -15,4 +15,9 @@ QPixmap ProgramIcon();  // 32 x 32: a letter in front of a bar chart
 // pointing down (descending), 16 x 16 each.
 QPixmap SortMark(int index);
 
+// The details window's image list `ilMailboxes`, 16 x 16 each: 0 a
+// mailbox, 1 a folder, 8 a paper clip, 9 a triangle pointing up, 10 one
+// pointing down; 2 to 7 are not used and are blank.
+QPixmap DetailsImage(int index);
+
 }  // namespace gui

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "GuiDialogs.h"
 #include "InputHold.h"
@@ -16,6 +17,7 @@
 #include "MainWindowState.h"
 #include "MapiPtr.h"
 #include "ServerDiscovery.h"
+#include "uMBDetails.h"
 
 class QAction;
 class QLabel;
@@ -41,6 +43,9 @@ extern bool SortAscending;
 inline constexpr const char* kLogOnHint = "Logon to your mailbox.";
 inline constexpr const char* kLogOffHint = "Logoff from your mailbox.";
 inline constexpr const char* kListHint = "Click on header to sort";
+
+// The question before the details window opens for `count` ticked mailboxes.
+std::string DetailsConfirmationText(int count);
 
 class TfrmMainExecute : public QMainWindow {
  public:
@@ -138,6 +143,9 @@ class TfrmMainExecute : public QMainWindow {
 
   void BuildControls();
   void BuildMenus();
+  // Opens the details window for `mailboxes` and shows it modally when its
+  // private store opened; the window is gone when this returns.
+  void ShowDetails(const std::vector<TMailboxPair>& mailboxes);
   void BuildList(QWidget* page);
   void SetListHint(bool shown);
   void SetLogOnHint(const char* hint);

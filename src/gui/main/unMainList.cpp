@@ -1,9 +1,13 @@
 // The mailbox list: sorting by a header click, and the two ways into the
 // details window.
 #include <QTableView>
+#include <QTreeWidget>
 
+#include "AnsiText.h"
 #include "MailboxListModel.h"
+#include "uMBDetails.h"
 #include "unMain.h"
+#include "unUSDS.h"
 
 namespace gui {
 
@@ -23,10 +27,51 @@ void TfrmMainExecute::ListViewRecipientsColumnClick(int column) {
   ListViewRecipients->viewport()->update();
 }
 
-// The details window is not built yet: a double click and the "Details"
-// button do nothing so far.
-void TfrmMainExecute::ListViewRecipientsDblClick() {}
+void TfrmMainExecute::ListViewRecipientsDblClick() {
+  if (Busy()) return;
+  const QModelIndexList selected = ListViewRecipients->selectionModel()->selectedRows();
+  if (selected.isEmpty()) return;
+  const auto row = static_cast<std::size_t>(selected.first().row());
+  if (row >= mailboxes_.size() || !mailboxes_[row]) return;
+  ShowDetails({{mailboxes_[row]->displayName, mailboxes_[row]->emailAddress}});
+}
 
-void TfrmMainExecute::sbUSDClick() {}
+void TfrmMainExecute::sbUSDClick() {
+  if (Busy()) return;
+  int count = 0;
+  {
+    TfrmDetails selection(this);
+    selection.Clear();
+    for (auto& record : mailboxes_) {
+      record->selected = false;
+      selection.AddItem(FromAnsi(record->displayName));
+    }
+    if (dialogs_.ExecModal(selection) == QDialog::Accepted) {
+      for (std::size_t k = 0; k < mailboxes_.size(); ++k) {
+        mailboxes_[k]->selected = selection.Checked(static_cast<int>(k));
+        if (mailboxes_[k]->selected) ++count;
+      }
+    }
+  }
+  if (count < 1) return;
+  if (!dialogs_.Question(DetailsConfirmationText(count))) return;
+  std::vector<TMailboxPair> pairs;
+  for (const auto& record : mailboxes_)
+    if (record->selected) pairs.push_back({record->displayName, record->emailAddress});
+  ShowDetails(pairs);
+}
+
+std::string DetailsConfirmationText(int count) {
+  return "You have selected " + std::to_string(count) + " Mailboxes for detail report.\r\n" +
+         "Do you like to continue?";
+}
+
+void TfrmMainExecute::ShowDetails(const std::vector<TMailboxPair>& mailboxes) {
+  TfmMailboxDetails details(dialogs_, this);
+  if (!details.OpenMailboxes(session_.get(), discovery_.serverDn, mailboxes)) return;
+  details.TreeViewMailboxes->setCurrentItem(details.TreeViewMailboxes->topLevelItem(0));
+  details.TreeViewMailboxesClick();
+  dialogs_.ExecModal(details);
+}
 
 }  // namespace gui
