@@ -333,17 +333,13 @@ class ApplicationObject final : public WordObject {
 
  private:
   // Each document is written once, the first time the application is
-  // shown with it, under the next free DocumentN name.
+  // shown with it.
   void ShowNewDocuments() {
-    const std::string folder = DocumentsFolder();
     for (const auto& document : app_->documents) {
       if (document->written) continue;
-      const std::string path = FreeFileName(folder, "Document", document->number, ".docx", nullptr);
-      const std::string error = WriteAtomically(
-          path, [&](const std::string& temporary) { return WriteDocument(*document, temporary); });
-      if (!error.empty()) throw ServerError(error);
+      ShowNewFile("Document", document->number, ".docx",
+                  [&](const std::string& path) { return WriteDocument(*document, path); });
       document->written = true;
-      OpenOnDesktop(path);
     }
   }
 

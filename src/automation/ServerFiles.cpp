@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "ServerBase.h"
 #include "Win32.h"
 
 namespace fs = std::filesystem;
@@ -49,19 +50,17 @@ std::string DocumentsFolder() {
 }
 
 std::string FreeFileName(const std::string& folder, const std::string& stem, int first,
-                         const std::string& extension, int* used) {
+                         const std::string& extension) {
   for (int n = first;; ++n) {
     const std::string path = folder + "/" + stem + std::to_string(n) + extension;
     std::error_code ec;
-    if (!fs::exists(path, ec)) {
-      if (used) *used = n;
-      return path;
-    }
+    if (!fs::exists(path, ec)) return path;
   }
 }
 
-std::string WriteAtomically(const std::string& path,
-                            const std::function<std::string(const std::string&)>& write) {
+void ShowNewFile(const std::string& stem, int number, const std::string& extension,
+                 const std::function<std::string(const std::string&)>& write) {
+  const std::string path = FreeFileName(DocumentsFolder(), stem, number, extension);
   const std::string temporary = path + ".part";
   std::string error = write(temporary);
   std::error_code ec;
@@ -69,11 +68,10 @@ std::string WriteAtomically(const std::string& path,
     fs::rename(temporary, path, ec);
     if (ec) error = "Cannot write " + path + ": " + ec.message();
   }
-  if (!error.empty()) fs::remove(temporary, ec);
-  return error;
-}
-
-void OpenOnDesktop(const std::string& path) {
+  if (!error.empty()) {
+    fs::remove(temporary, ec);
+    throw ServerError(error);
+  }
   ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

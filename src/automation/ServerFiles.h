@@ -16,15 +16,16 @@ std::string DocumentsFolder();
 // "<folder>/<stem><n><extension>" for the first n from `first` on whose
 // file does not exist yet, so that nothing of the user's is overwritten.
 std::string FreeFileName(const std::string& folder, const std::string& stem, int first,
-                         const std::string& extension, int* used);
+                         const std::string& extension);
 
-// Writes `path` through a temporary file beside it, renamed into place
-// only when `write` succeeded, so that a failure leaves no half-written
-// file. `write` gets the temporary path and returns an error text or "".
-std::string WriteAtomically(const std::string& path,
-                            const std::function<std::string(const std::string&)>& write);
-
-// Asks the desktop to open the file (nothing happens without a desktop).
-void OpenOnDesktop(const std::string& path);
+// Shows a new workbook or document: writes it as the next free
+// "<stem>N<extension>" (from its own number on) in the documents folder
+// and asks the desktop to open it (nothing happens without a desktop).
+// `write` gets the path to write and returns an error text or "". The file
+// is written beside its name and renamed into place only when that
+// succeeded, so that a failure, raised as ServerError with its text,
+// leaves no half-written file.
+void ShowNewFile(const std::string& stem, int number, const std::string& extension,
+                 const std::function<std::string(const std::string&)>& write);
 
 }  // namespace automation::server

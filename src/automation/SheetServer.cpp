@@ -204,18 +204,13 @@ class ApplicationObject final : public SheetObject {
 
  private:
   // Each workbook is written once, the first time the application is
-  // shown with it, under the next free BookN name.
+  // shown with it.
   void ShowNewBooks() {
-    const std::string folder = DocumentsFolder();
     for (const auto& book : app_->books) {
       if (book->written) continue;
-      int used = 0;
-      const std::string path = FreeFileName(folder, "Book", book->number, ".xlsx", &used);
-      const std::string error = WriteAtomically(
-          path, [&](const std::string& temporary) { return WriteWorkbook(*book, temporary); });
-      if (!error.empty()) throw ServerError(error);
+      ShowNewFile("Book", book->number, ".xlsx",
+                  [&](const std::string& path) { return WriteWorkbook(*book, path); });
       book->written = true;
-      OpenOnDesktop(path);
     }
   }
 

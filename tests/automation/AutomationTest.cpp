@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "OleAuto.h"
+#include "RaisedMessages.h"
 #include "RecordedCalls.h"
 #include "ServerBase.h"
 #include "TestMachine.h"
@@ -206,10 +207,7 @@ class Probe final : public server::DispatchObject {
 TEST(ServerBoundaryTest, CallsAreCheckedAndFailuresBecomeTexts) {
   const OleObject probe(server::MakeObject<Probe>());
   EXPECT_EQ(*probe.Call("sUM", {std::int32_t{2}, 3.0}).If<std::int64_t>(), 5);
-  struct Row {
-    std::function<void()> call;
-    const char* message;
-  } rows[] = {
+  automationtest::ExpectRaised({
       {[&] {
          probe.Call("Product", {1, 2});
        },
@@ -227,15 +225,7 @@ TEST(ServerBoundaryTest, CallsAreCheckedAndFailuresBecomeTexts) {
          probe.Object("Sum", {1, 2});
        },
        "Automation member Sum is not an object"},
-  };
-  for (const Row& r : rows) {
-    try {
-      r.call();
-      ADD_FAILURE() << r.message;
-    } catch (const EOleError& e) {
-      EXPECT_STREQ(e.what(), r.message);
-    }
-  }
+  });
 }
 
 }  // namespace

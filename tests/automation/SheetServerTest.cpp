@@ -11,6 +11,7 @@
 #include "OfficeReadback.h"
 #include "OfficeServers.h"
 #include "OleAuto.h"
+#include "RaisedMessages.h"
 #include "ServerBase.h"
 #include "SheetModel.h"
 #include "TestMachine.h"
@@ -51,10 +52,7 @@ class SheetServerTest : public ::testing::Test {
 
 TEST_F(SheetServerTest, BadCallsRaiseTheirMessages) {
   const OleObject sheet = app.Object("WorkBooks").CallObject("Add").Object("ActiveSheet");
-  struct Row {
-    std::function<void()> call;
-    const char* message;
-  } rows[] = {
+  automationtest::ExpectRaised({
       {[&] { Cell(sheet, 0, 1); }, "Cells.Item: row 0, column 1 is outside the sheet"},
       {[&] { Cell(sheet, 1048577, 1); }, "Cells.Item: row 1048577, column 1 is outside the sheet"},
       {[&] { Cell(sheet, 1, 16385); }, "Cells.Item: row 1, column 16385 is outside the sheet"},
@@ -70,15 +68,7 @@ TEST_F(SheetServerTest, BadCallsRaiseTheirMessages) {
       {[&] { Cell(sheet, 1, 1).Put("Value", Variant::Date(-1.5)); },
        "Unable to set the Value property of the Range class: dates before 1900 cannot be shown"},
       {[&] { Cell(sheet, 1, 1).Put("Colour", 3); }, "Member not found: Colour"},
-  };
-  for (const Row& r : rows) {
-    try {
-      r.call();
-      ADD_FAILURE() << r.message;
-    } catch (const EOleError& e) {
-      EXPECT_STREQ(e.what(), r.message);
-    }
-  }
+  });
 }
 
 // A format in the user's notation is stored in the standard one, so that
