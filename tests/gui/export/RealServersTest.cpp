@@ -1,7 +1,9 @@
 // The eight jobs through the real office servers, each file read back by
 // an independent reader: openpyxl for the workbooks, python-docx for the
 // documents.
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "ExportFixture.h"
 #include "LocaleSettings.h"
@@ -191,6 +193,34 @@ TEST_F(RealServers, SpecialTextsArriveWholeInBothFiles) {
   // document shows it as its control picture and the tab as a tab.
   EXPECT_EQ(sheet["cells"]["B4"]["value"], unicode + "_x0001_ tab\there");
   EXPECT_EQ(doc["tables"][0]["rows"][1][1]["text"], unicode + "\u2401 tab\there");
+}
+
+// Every exported file opens in an office suite: LibreOffice converts each
+// of the eight to PDF.
+TEST_F(RealServers, EveryFileConvertsToPdfInAnOfficeSuite) {
+  const std::string soffice = "/usr/bin/soffice";
+  if (!fs::exists(soffice)) GTEST_SKIP() << "LibreOffice is not installed (scripts/setup.sh)";
+  const Records records(3);
+  std::string files;
+  for (int kind = 1; kind <= 8; ++kind) {
+    Export(kind, records, "Title");
+    const int number = (kind + 1) / 2;
+    files += " '" + documents + (kind % 2 ? "/Book" : "/Document") + std::to_string(number) +
+             (kind % 2 ? ".xlsx'" : ".docx'");
+  }
+  const std::string out = machine.root() + "/pdf";
+  const std::string command = soffice + " -env:UserInstallation=file://" + machine.root() +
+                              "/office --headless --convert-to pdf --outdir '" + out + "'" + files +
+                              " > '" + machine.root() + "/office.log' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  for (const char* name :
+       {"Book1", "Book2", "Book3", "Book4", "Document1", "Document2", "Document3", "Document4"}) {
+    const std::string pdf = out + "/" + name + ".pdf";
+    std::ifstream in(pdf, std::ios::binary);
+    std::string head(5, '\0');
+    in.read(head.data(), 5);
+    EXPECT_EQ(head, "%PDF-") << pdf;  // soffice exits 0 even for a file it cannot load
+  }
 }
 
 }  // namespace
