@@ -327,22 +327,13 @@ class ApplicationObject final : public WordObject {
     if (kind != InvokeKind::Put) return app_->visible;
     args.Expect(1);
     app_->visible = args.Truth(0);
-    if (app_->visible) ShowNewDocuments();
+    // Each one is written once, the first time the application is shown
+    // with it.
+    if (app_->visible) ShowNewItems(app_->documents, "Document", ".docx", WriteDocument);
     return {};
   }
 
  private:
-  // Each document is written once, the first time the application is
-  // shown with it.
-  void ShowNewDocuments() {
-    for (const auto& document : app_->documents) {
-      if (document->written) continue;
-      ShowNewFile("Document", document->number, ".docx",
-                  [&](const std::string& path) { return WriteDocument(*document, path); });
-      document->written = true;
-    }
-  }
-
   std::shared_ptr<Application> app_;
 };
 

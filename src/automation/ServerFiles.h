@@ -28,4 +28,17 @@ std::string FreeFileName(const std::string& folder, const std::string& stem, int
 void ShowNewFile(const std::string& stem, int number, const std::string& extension,
                  const std::function<std::string(const std::string&)>& write);
 
+// Shows each of `items` (workbooks or documents, with a number and a
+// written flag) that was not shown yet, through ShowNewFile with `write`.
+template <class Items, class Write>
+void ShowNewItems(const Items& items, const std::string& stem, const std::string& extension,
+                  Write write) {
+  for (const auto& item : items) {
+    if (item->written) continue;
+    ShowNewFile(stem, item->number, extension,
+                [&](const std::string& path) { return write(*item, path); });
+    item->written = true;
+  }
+}
+
 }  // namespace automation::server

@@ -198,22 +198,13 @@ class ApplicationObject final : public SheetObject {
     if (kind != InvokeKind::Put) return app_->visible;
     args.Expect(1);
     app_->visible = args.Truth(0);
-    if (app_->visible) ShowNewBooks();
+    // Each one is written once, the first time the application is shown
+    // with it.
+    if (app_->visible) ShowNewItems(app_->books, "Book", ".xlsx", WriteWorkbook);
     return {};
   }
 
  private:
-  // Each workbook is written once, the first time the application is
-  // shown with it.
-  void ShowNewBooks() {
-    for (const auto& book : app_->books) {
-      if (book->written) continue;
-      ShowNewFile("Book", book->number, ".xlsx",
-                  [&](const std::string& path) { return WriteWorkbook(*book, path); });
-      book->written = true;
-    }
-  }
-
   std::shared_ptr<Application> app_;
 };
 
