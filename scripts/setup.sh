@@ -10,6 +10,7 @@ packages=(
   libxlsxwriter-dev libminizip-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-openpyxl python3-docx poppler-utils
+  libreoffice-core libreoffice-calc libreoffice-writer
   nlohmann-json3-dev tzdata
   fonts-liberation qpdf unrtf libwmf-bin gsfonts
 )

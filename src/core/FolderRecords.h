@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "MAPIDateUtils.h"
 #include "MAPIDefs.h"
@@ -26,6 +28,10 @@ struct TOneFolderMessages {
   std::uint32_t size = 0;               // PR_MESSAGE_SIZE in bytes; 0 when absent
   mapi::OptionalDateTime deliveryTime;  // PR_MESSAGE_DELIVERY_TIME, local; none when absent
 };
+
+// Record lists the export dialog borrows; it reads them by position.
+using TMsgBoxReportList = std::vector<std::unique_ptr<TMsgBoxReport>>;
+using TFolderMessageList = std::vector<std::unique_ptr<TOneFolderMessages>>;
 
 // The four columns of a contents row, in the order the load sets them.
 inline constexpr ULONG kMessageColumnCount = 4;

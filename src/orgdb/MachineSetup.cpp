@@ -10,6 +10,8 @@
 #include <system_error>
 
 #include "DefaultProfile.h"
+#include "OfficeServers.h"
+#include "OleAuto.h"
 #include "OrgDb.h"
 #include "UniqueHKey.h"
 #include "Win32.h"
@@ -111,27 +113,63 @@ bool WriteText(const fs::path& path, const std::string& text, bool keepExisting,
   return true;
 }
 
-bool PlaceLibrary(const fs::path& system32, const MachineSetupOptions& options,
-                  std::string* error) {
+// Places a built library in the system directory as `name`, linked or
+// copied.
+bool PlaceFile(const std::string& source, const fs::path& target, bool link, const char* what,
+               std::string* error) {
   std::error_code ec;
-  fs::path target = system32 / "libmapi32.so";
-  if (options.linkMapiLibrary) {
+  if (link) {
     fs::remove(target, ec);
-    if (!ec) fs::create_symlink(fs::absolute(options.mapiLibrary), target, ec);
+    if (!ec) fs::create_symlink(fs::absolute(source), target, ec);
   } else {
     // A link left by an earlier linked set-up is replaced, not written through.
     if (fs::is_symlink(target)) fs::remove(target, ec);
-    if (!ec) fs::copy_file(options.mapiLibrary, target, fs::copy_options::overwrite_existing, ec);
+    if (!ec) fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
   }
   if (ec) {
-    *error = "The MAPI library " + options.mapiLibrary + " cannot be " +
-             (options.linkMapiLibrary ? "linked" : "copied") + " to " + target.string() + ": " +
-             ec.message() + ".";
+    *error = std::string("The ") + what + " " + source + " cannot be " +
+             (link ? "linked" : "copied") + " to " + target.string() + ": " + ec.message() + ".";
     return false;
   }
+  return true;
+}
+
+bool PlaceLibrary(const fs::path& system32, const MachineSetupOptions& options,
+                  std::string* error) {
+  if (!PlaceFile(options.mapiLibrary, system32 / "libmapi32.so", options.linkMapiLibrary,
+                 "MAPI library", error))
+    return false;
   return WriteText(system32 / "libmapi32.so.version",
                    "Translation=040904E4\nFileVersion=" + options.mapiFileVersion + "\n", false,
                    error);
+}
+
+// Places and registers the office servers that were given.
+bool PlaceServers(const fs::path& system32, const MachineSetupOptions& options,
+                  std::string* error) {
+  const struct {
+    const std::string& library;
+    const char* progId;
+    const CLSID& clsid;
+    const char* module;
+    const char* file;
+  } servers[] = {
+      {options.spreadsheetServer, automation::kSpreadsheetProgId, automation::kSpreadsheetClass,
+       automation::kSpreadsheetModule, "libtabrixxl.so"},
+      {options.documentServer, automation::kDocumentProgId, automation::kDocumentClass,
+       automation::kDocumentModule, "libtabrixwd.so"},
+  };
+  for (const auto& s : servers) {
+    if (s.library.empty()) continue;
+    if (!PlaceFile(s.library, system32 / s.file, options.linkMapiLibrary, "automation server",
+                   error))
+      return false;
+    if (automation::RegisterInprocServer(s.progId, s.clsid, s.module) != ERROR_SUCCESS) {
+      *error = std::string("The automation server ") + s.progId + " cannot be registered.";
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -154,10 +192,13 @@ bool SetUpMachineRoot(const std::string& root, const MachineSetupOptions& option
   if (!WriteHives(options, error)) return false;
   if (!options.mapiLibrary.empty() && !PlaceLibrary(base / "system32", options, error))
     return false;
+  if (!PlaceServers(base / "system32", options, error)) return false;
   if (!WriteText(base / "win.ini", "[Mail]\nMAPIX=1\n", true, error)) return false;
-  if (!WriteText(base / "machine.ini",
-                 "[Version]\nPlatformId=2\nMajorVersion=5\nMinorVersion=1\nBuildNumber=2600\n",
-                 true, error))
+  std::string machineIni =
+      "[Version]\nPlatformId=2\nMajorVersion=5\nMinorVersion=1\nBuildNumber=2600\n";
+  if (!options.documentsFolder.empty())
+    machineIni += "[Folders]\nPersonal=" + options.documentsFolder + "\n";
+  if (!WriteText(base / "machine.ini", machineIni, options.documentsFolder.empty(), error))
     return false;
 
   if (!options.organisationDb.empty()) {

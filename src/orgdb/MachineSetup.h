@@ -13,7 +13,7 @@ namespace orgdb {
 struct MachineSetupOptions {
   // The built stand-in library to place as <root>/system32/libmapi32.so.
   std::string mapiLibrary;
-  // Links to mapiLibrary instead of copying it. The library then is the
+  // Links to mapiLibrary (and the automation servers) instead of copying. The library then is the
   // same file for every machine root, which saves the test suite a copy per
   // test; users get a copy, which outlives the build it came from.
   bool linkMapiLibrary = false;
@@ -25,6 +25,15 @@ struct MachineSetupOptions {
   // HKLM "Software\Clients\Mail\Microsoft Outlook" MSIApplicationLCID and
   // MSIOfficeLCID (multi-strings); false leaves them out.
   bool outlookLcids = true;
+  // The built automation servers to place in the system directory
+  // (linked or copied as the MAPI library is) and to register in
+  // HKEY_CLASSES_ROOT as "Excel.Application" and "Word.Application"; an
+  // empty path leaves that application out, as if it were not installed.
+  std::string spreadsheetServer;
+  std::string documentServer;
+  // The user's documents folder, written to machine.ini ([Folders]
+  // Personal); empty leaves the desktop's own.
+  std::string documentsFolder;
   // The organisation database to copy to <root>/organisation.db; empty keeps
   // whatever is there.
   std::string organisationDb;

@@ -320,5 +320,44 @@ TEST(SetupCommandTest, LaysOutARootFromTheCommandLine) {
             2);  // a profile needs its server
 }
 
+// The office servers are placed and registered unless left out.
+TEST(SetupCommandTest, RegistersTheOfficeServersUnlessLeftOut) {
+  orgdbtest::TempDir dir;
+  ASSERT_EQ(RunTool({"generate", "--demo", "--seed", "1", "--out", dir.File("demo.db")}), 0);
+  std::ofstream(dir.File("xl.so")) << "spreadsheet";
+  std::ofstream(dir.File("wd.so")) << "document";
+  struct Row {
+    std::vector<std::string> options;
+    bool spreadsheet;
+    bool document;
+  } rows[] = {
+      {{"--spreadsheet-server", dir.File("xl.so"), "--document-server", dir.File("wd.so")},
+       true,
+       true},
+      {{"--spreadsheet-server", dir.File("xl.so"), "--no-document"}, true, false},
+      {{"--no-spreadsheet", "--document-server", dir.File("wd.so")}, false, true},
+  };
+  int n = 0;
+  for (const Row& row : rows) {
+    const std::string root = dir.File("root" + std::to_string(++n));
+    std::vector<std::string> args = {
+        "setup", root, "--org", dir.File("demo.db"), "--documents", dir.File("docs")};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    std::string out;
+    ASSERT_EQ(RunTool(args, &out), 0) << out;
+    const std::string classes = FileBytes(root + "/registry/HKEY_CLASSES_ROOT.reg");
+    EXPECT_EQ(classes.find("[HKEY_CLASSES_ROOT\\Excel.Application\\CLSID]") != std::string::npos,
+              row.spreadsheet)
+        << n;
+    EXPECT_EQ(classes.find("[HKEY_CLASSES_ROOT\\Word.Application\\CLSID]") != std::string::npos,
+              row.document)
+        << n;
+    EXPECT_EQ(FileBytes(root + "/system32/libtabrixxl.so"), row.spreadsheet ? "spreadsheet" : "");
+    EXPECT_EQ(FileBytes(root + "/system32/libtabrixwd.so"), row.document ? "document" : "");
+    EXPECT_NE(FileBytes(root + "/machine.ini").find("Personal=" + dir.File("docs")),
+              std::string::npos);
+  }
+}
+
 }  // namespace
 }  // namespace tabrixorg

@@ -29,6 +29,8 @@ constexpr const char* kUsage =
     "       tabrix-org import FILE.json --out DB [--recompute]\n"
     "       tabrix-org export DB [--out FILE.json]\n"
     "       tabrix-org setup ROOT --org DB [--mapi-lib PATH] [--mapi-version V]\n"
+    "                        [--spreadsheet-server PATH | --no-spreadsheet]\n"
+    "                        [--document-server PATH | --no-document] [--documents DIR]\n"
     "                        [--profile-mailbox ALIAS --profile-server NAME] [--profile-name "
     "NAME]\n"
     "       tabrix-org fault DB add CALL HRESULT [--match T] [--nth N] [--flags X] [--message M]\n"
@@ -222,9 +224,10 @@ int Export(const std::vector<std::string>& args, std::ostream& out) {
 }
 
 int Setup(const std::vector<std::string>& args, std::ostream& out) {
-  auto p = Parse(
-      args, 1,
-      {"org", "mapi-lib", "mapi-version", "profile-mailbox", "profile-server", "profile-name"});
+  auto p = Parse(args, 1,
+                 {"org", "mapi-lib", "mapi-version", "profile-mailbox", "profile-server",
+                  "profile-name", "spreadsheet-server", "document-server", "documents"},
+                 {"no-spreadsheet", "no-document"});
   if (p.positional.size() != 1) throw UsageError("setup needs one machine root");
   orgdb::MachineSetupOptions o;
   o.organisationDb = Required(p, "org");
@@ -236,6 +239,16 @@ int Setup(const std::vector<std::string>& args, std::ostream& out) {
     if (fs::exists(beside)) o.mapiLibrary = beside.string();
   }
   if (auto v = Opt(p, "mapi-version")) o.mapiFileVersion = *v;
+  // The office servers: given, left out, or those built beside this tool.
+  auto server = [&](const char* option, const char* leaveOut, const char* file) -> std::string {
+    if (auto path = Opt(p, option)) return *path;
+    if (Opt(p, leaveOut)) return {};
+    const fs::path beside = fs::path(platform::ExecutableDir()) / file;
+    return fs::exists(beside) ? beside.string() : std::string();
+  };
+  o.spreadsheetServer = server("spreadsheet-server", "no-spreadsheet", "libtabrixxl.so");
+  o.documentServer = server("document-server", "no-document", "libtabrixwd.so");
+  if (auto documents = Opt(p, "documents")) o.documentsFolder = *documents;
   o.defaultProfileMailbox = Opt(p, "profile-mailbox");
   if (o.defaultProfileMailbox) o.defaultProfileServer = Required(p, "profile-server");
   if (auto name = Opt(p, "profile-name")) o.defaultProfileName = *name;
