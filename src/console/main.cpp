@@ -1,5 +1,6 @@
 // boxstatcon: the unattended mailbox statistics report. Reads no arguments;
 // everything comes from BOXSTATCON.INI beside the program.
+#include <csignal>
 #include <iostream>
 #include <string>
 
@@ -9,6 +10,9 @@
 #include "Win32.h"
 
 int main() {
+  // A reader that goes away (`boxstatcon | head`) must not end the run
+  // before its report: writes to it fail quietly instead.
+  std::signal(SIGPIPE, SIG_IGN);
   const std::string path = platform::ExecutablePath();
   const std::string name = path.substr(path.find_last_of("/\\") + 1);
   mapi::SetLibrarySearch(mapi::Flavour::Console);

@@ -290,5 +290,32 @@ TEST_F(EndToEnd, WithoutTheMessagingSwitchMapiIsNotLoaded) {
             Banner() + "Organization: Org\nMAPI Initialize...\nThe MAPI Error!\nGood Bye!\n");
 }
 
+// A server large enough that its warnings fill standard output's buffers
+// several times while the pass is still going.
+class NoisyServer : public ConsoleFixture {
+ protected:
+  NoisyServer() { orgOptions.mailboxes = 400; }
+  void SetUp() override {
+    ConsoleFixture::SetUp();
+    // Every owner lookup fails and says so: about 400 bytes per mailbox.
+    machine.org().AddFault({0, "IABContainer::ResolveNames", MAPI_E_NOT_FOUND, {}, {}, {}, {}, {}});
+  }
+};
+
+TEST_F(NoisyServer, ClosedStandardOutputDoesNotStopTheReport) {
+  Prepare();
+  folder.WriteIni(Ini("LogSuccess=1\n", "RealNTAccount=1\n"));
+  RunControl control;
+  control.closeAfterLines = 1;  // boxstatcon | head -1
+  const ProgramRun run = folder.Run(control);
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(Lines(folder.ReadFile("SRV01.txt")).size(), 401u);
+  // The rest of the run went on unseen: the event log has its end.
+  const auto events = OurEvents();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().strings.at(0), "MAPI UnInitialize - OK!");
+}
+
 }  // namespace
 }  // namespace consoletest
