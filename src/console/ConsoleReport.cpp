@@ -103,10 +103,19 @@ void ConsoleReport::Write(const std::string& path, std::ostream& out) const {
   mapi::WriteLine(out, "");
 }
 
+std::string TemporaryNameFor(const std::string& path, std::string_view suffix) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  std::string temp = path;
+  // The suffix must not push a long name past the file-name limit.
+  if (path.size() - nameStart + suffix.size() > kMaxFileName)
+    temp.resize(nameStart + kMaxFileName - suffix.size());
+  temp += suffix;
+  return temp;
+}
+
 void WriteFileReplacing(const std::string& path, const std::vector<std::string_view>& pieces) {
-  std::vector<char> temp(path.begin(), path.end());
-  const char suffix[] = ".XXXXXX";
-  temp.insert(temp.end(), suffix, suffix + sizeof suffix);  // with the terminator
+  std::string temp = TemporaryNameFor(path, ".XXXXXX");
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) Fail(path, "No temporary file", errno);
   const std::string tempPath(temp.data());

@@ -50,6 +50,13 @@ class ConsoleReport {
   std::size_t records_ = 0;
 };
 
+// The longest file name (without its folder) the file systems take.
+inline constexpr std::size_t kMaxFileName = 255;
+
+// `path` with `suffix` appended to its file name, the name shortened first
+// where the two together would be longer than kMaxFileName.
+std::string TemporaryNameFor(const std::string& path, std::string_view suffix);
+
 // Writes the pieces, one after the other, to `path` through a temporary
 // file in the same folder, renamed over `path` only when everything was
 // written.

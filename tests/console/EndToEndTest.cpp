@@ -209,6 +209,29 @@ TEST_F(EndToEnd, ServerNameThatIsNoFileNameIsRefused) {
   EXPECT_EQ(folder.Files(), (std::vector<std::string>{"BOXSTATCON.INI", "boxstatcon"}));
 }
 
+TEST_F(EndToEnd, ServerNameOf250BytesGetsItsReport) {
+  // With ".txt" the report's name is 254 bytes, one short of the limit.
+  const std::string name = "SRV" + std::string(247, 'X');
+  orgdb::Server server;
+  server.siteId = machine.org().Sites().at(0).id;
+  server.name = name;
+  server.legacyDn = "/o=Org/ou=Site/cn=Configuration/cn=Servers/cn=" + name;
+  server.version = machine.org().Servers().at(0).version;
+  orgdb::Mailbox mailbox;
+  mailbox.serverId = machine.org().AddServer(server);
+  mailbox.alias = "long";
+  mailbox.emailAddress = "/o=Org/ou=Site/cn=Recipients/cn=long";
+  mailbox.displayName = "Long";
+  AddMailbox(mailbox);
+  Prepare();
+  folder.WriteIni(Ini("", "", name));
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_EQ(Lines(folder.ReadFile(name + ".txt")).size(), 2u);
+  EXPECT_EQ(folder.Files(),
+            (std::vector<std::string>{"BOXSTATCON.INI", name + ".txt", "boxstatcon"}));
+}
+
 TEST_F(EndToEnd, ReportThatCannotBeWrittenEndsWithTheMessageAfterGoodBye) {
   Prepare();
   folder.WriteIni(Ini());

@@ -154,4 +154,41 @@ TEST_F(ReportTest, AFolderInThePlaceOfTheFileRaises) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
+TEST(TemporaryNameFor, AlwaysFitsTheFileNameLimit) {
+  const std::string suffix = ".XXXXXX";
+  const struct {
+    const char* why;
+    std::string path;
+    std::string want;
+  } cases[] = {
+      {"short name: the suffix appended", "/r/SRV01.txt", "/r/SRV01.txt.XXXXXX"},
+      {"exactly at the limit with the suffix", "/r/" + std::string(248, 'a'),
+       "/r/" + std::string(248, 'a') + suffix},
+      {"one byte over: the name shortened", "/r/" + std::string(249, 'a'),
+       "/r/" + std::string(248, 'a') + suffix},
+      {"longest legal name", "/r/" + std::string(255, 'b'), "/r/" + std::string(248, 'b') + suffix},
+      {"the folder does not count", "/" + std::string(300, 'd') + "/x.txt",
+       "/" + std::string(300, 'd') + "/x.txt" + suffix},
+      {"no folder", std::string(250, 'c'), std::string(248, 'c') + suffix},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(console::TemporaryNameFor(c.path, suffix), c.want);
+  }
+}
+
+TEST_F(ReportTest, NamesUpToTheLimitAreWritten) {
+  for (const std::size_t length : {248u, 249u, 250u, 255u}) {
+    SCOPED_TRACE(length);
+    console::ConsoleReport report('"', ',');
+    report.Add(Smith());
+    const std::string path = dir_ + "/" + std::string(length - 4, 'S') + ".txt";
+    std::ostringstream out;
+    report.Write(path, out);
+    EXPECT_EQ(Read(path), report.HeaderLine() + "\r\n" + report.RecordLine(Smith()) + "\r\n");
+    fs::remove(path);
+  }
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
 }  // namespace
