@@ -59,7 +59,8 @@ std::string TemporaryNameFor(const std::string& path, std::string_view suffix);
 
 // Writes the pieces, one after the other, to `path` through a temporary
 // file in the same folder, renamed over `path` only when everything was
-// written.
+// written. A new file gets the mode the process umask leaves of 0666; a
+// file that replaces an older one keeps that one's permissions and group.
 void WriteFileReplacing(const std::string& path, const std::vector<std::string_view>& pieces);
 
 }  // namespace console

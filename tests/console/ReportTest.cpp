@@ -2,10 +2,12 @@
 // file written whole or not at all.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "ConsoleReport.h"
@@ -189,6 +191,52 @@ TEST_F(ReportTest, NamesUpToTheLimitAreWritten) {
     fs::remove(path);
   }
   EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(ReportTest, ModeFollowsTheUmaskOrTheReplacedReport) {
+  const struct {
+    const char* why;
+    mode_t umask;
+    std::optional<mode_t> older;  // the report already there, and its mode
+    mode_t want;
+  } cases[] = {
+      {"new file under umask 077 is private", 077, std::nullopt, 0600},
+      {"new file under umask 022", 022, std::nullopt, 0644},
+      {"new file under umask 002", 002, std::nullopt, 0664},
+      {"a 0600 report stays 0600", 022, 0600, 0600},
+      {"a 0640 report stays 0640 under umask 077", 077, 0640, 0640},
+      {"a 0444 report stays 0444", 022, 0444, 0444},
+  };
+  const std::string path = dir_ + "/SRV01.txt";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    fs::remove(path);
+    if (c.older) {
+      std::ofstream(path) << "an older report";
+      ASSERT_EQ(::chmod(path.c_str(), *c.older), 0);
+    }
+    const mode_t previous = ::umask(c.umask);
+    console::WriteFileReplacing(path, {"report\r\n"});
+    ::umask(previous);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, c.want);
+    EXPECT_EQ(Read(path), "report\r\n");
+  }
+}
+
+TEST_F(ReportTest, ReplacedReportKeepsItsGroupWhereAllowed) {
+  if (::getuid() != 0) GTEST_SKIP() << "giving a file a group other than ours needs root";
+  const std::string path = dir_ + "/SRV01.txt";
+  std::ofstream(path) << "an older report";
+  const gid_t other = 4242;
+  ASSERT_EQ(::chown(path.c_str(), static_cast<uid_t>(-1), other), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  console::WriteFileReplacing(path, {"report\r\n"});
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_gid, other);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 }  // namespace
