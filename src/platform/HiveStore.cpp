@@ -19,26 +19,6 @@ namespace {
 
 std::atomic<void (*)()> g_beforeRename{nullptr};
 
-// Closes a descriptor on every path.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
 LONG Win32FromErrno(int err) {
   switch (err) {
     case EACCES:

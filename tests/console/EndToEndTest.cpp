@@ -1,6 +1,8 @@
 // boxstatcon run as a process: standard output, the report byte for byte,
 // the event log and the stand-in's accounting, for the run's main paths and
 // the configuration and file-name mends.
+#include <sys/stat.h>
+
 #include <regex>
 
 #include "ConsoleFixture.h"
@@ -311,6 +313,38 @@ TEST_F(EndToEnd, WithoutTheMessagingSwitchMapiIsNotLoaded) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out,
             Banner() + "Organization: Org\nMAPI Initialize...\nThe MAPI Error!\nGood Bye!\n");
+}
+
+TEST_F(EndToEnd, FifoInThePlaceOfAMachineFileDoesNotHang) {
+  const struct {
+    const char* why;
+    const char* file;
+    bool reportWritten;  // the FIFO costs the run only what the file was for
+  } cases[] = {
+      {"event log", "eventlog/Application.jsonl", true},
+      {"profile hive: no profile to log on with", "registry/HKEY_CURRENT_USER.reg", false},
+      {"stand-in accounting", "mapisim/accounting.jsonl", true},
+  };
+  Prepare();
+  folder.WriteIni(Ini());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    const std::string path = machine.root() + "/" + c.file;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    const bool existed = std::filesystem::exists(path);
+    if (existed) std::filesystem::rename(path, path + ".saved");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0);
+    RunControl control;
+    control.timeout = std::chrono::seconds(20);
+    const ProgramRun run = folder.Run(control);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.ends_with("Good Bye!\n")) << run.out;
+    EXPECT_EQ(folder.Exists("SRV01.txt"), c.reportWritten);
+    std::filesystem::remove(path);
+    std::filesystem::remove(folder.Path("SRV01.txt"));
+    if (existed) std::filesystem::rename(path + ".saved", path);
+  }
 }
 
 // A server large enough that its warnings fill standard output's buffers
