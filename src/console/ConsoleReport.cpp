@@ -14,6 +14,7 @@
 #include "ConsoleOutput.h"
 #include "DateTimeText.h"
 #include "NumberText.h"
+#include "StopSignals.h"
 
 namespace console {
 
@@ -181,6 +182,8 @@ void TakeOverModeOf(const std::string& path, int fd) {
 void WriteFileReplacing(const std::string& path, const std::vector<std::string_view>& pieces) {
   TemporaryFile temp(path);
   for (const std::string_view content : pieces) {
+    // The temporary goes with the exception: no partial report is left.
+    StopPoint();
     std::size_t done = 0;
     while (done < content.size()) {
       const ssize_t n = ::write(temp.fd(), content.data() + done, content.size() - done);
@@ -189,6 +192,7 @@ void WriteFileReplacing(const std::string& path, const std::vector<std::string_v
       done += static_cast<std::size_t>(n);
     }
   }
+  StopPoint();
   TakeOverModeOf(path, temp.fd());
   if (const int err = temp.Close(); err != 0) Fail(path, "Write failed", err);
   if (::rename(temp.path().c_str(), path.c_str()) != 0) Fail(path, "Rename failed", errno);

@@ -38,7 +38,8 @@ class ConsoleReport {
   // renamed over it, so a half-written report never looks complete) and
   // writes "Saving report to : " and the path to `out`. Without records
   // nothing is written. Then an empty line to `out` either way. Throws
-  // ReportFileError when the file cannot be written.
+  // ReportFileError when the file cannot be written, and RunInterrupted
+  // (leaving no file behind) when a stop signal arrives while it is.
   void Write(const std::string& path, std::ostream& out) const;
 
  private:

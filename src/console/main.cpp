@@ -1,18 +1,16 @@
 // boxstatcon: the unattended mailbox statistics report. Reads no arguments;
 // everything comes from BOXSTATCON.INI beside the program.
-#include <csignal>
 #include <iostream>
 #include <string>
 
 #include "ApplicationTitle.h"
 #include "ConsoleRun.h"
 #include "ExtendedMAPI.h"
+#include "StopSignals.h"
 #include "Win32.h"
 
 int main() {
-  // A reader that goes away (`boxstatcon | head`) must not end the run
-  // before its report: writes to it fail quietly instead.
-  std::signal(SIGPIPE, SIG_IGN);
+  console::InstallStopSignals();
   const std::string path = platform::ExecutablePath();
   const std::string name = path.substr(path.find_last_of("/\\") + 1);
   mapi::SetLibrarySearch(mapi::Flavour::Console);

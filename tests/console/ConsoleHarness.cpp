@@ -122,18 +122,30 @@ ProgramRun ProgramFolder::Run(const RunControl& control) const {
     throw std::runtime_error("pidfd_open");
   }
   ProgramRun run;
-  const auto deadline = std::chrono::steady_clock::now() + control.timeout;
+  const auto started = std::chrono::steady_clock::now();
+  const auto deadline = started + control.timeout;
+  const auto signalAt = started + control.signalAfter;
   char buf[65536];
   while (readFd >= 0 || exitFd >= 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+    const auto now = std::chrono::steady_clock::now();
+    if (control.signal != 0 && !run.signalled && exitFd >= 0 && now >= signalAt) {
+      ::kill(pid, control.signal);  // the child is not reaped yet: the pid is still its
+      run.signalled = true;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
     if (left.count() <= 0) {
       run.timedOut = true;
       ::kill(pid, SIGKILL);
       break;
     }
+    long long wait = std::min<long long>(left.count(), 1000);
+    if (control.signal != 0 && !run.signalled)
+      wait = std::min<long long>(
+          wait,
+          std::max<long long>(
+              0, std::chrono::duration_cast<std::chrono::milliseconds>(signalAt - now).count()));
     pollfd fds[2] = {{readFd, POLLIN, 0}, {exitFd, POLLIN, 0}};
-    const int n = ::poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 1000)));
+    const int n = ::poll(fds, 2, static_cast<int>(wait));
     if (n < 0 && errno != EINTR) break;
     if (n <= 0) continue;
     if (fds[0].revents != 0) {

@@ -14,9 +14,10 @@
 namespace consoletest {
 
 struct ProgramRun {
-  int exitCode = -1;      // the exit status, or 128 + signal
-  std::string out;        // standard output, byte for byte
-  bool timedOut = false;  // killed because it did not end in time
+  int exitCode = -1;       // the exit status, or 128 + signal
+  std::string out;         // standard output, byte for byte
+  bool timedOut = false;   // killed because it did not end in time
+  bool signalled = false;  // RunControl::signal was sent
 };
 
 // How a run is driven beyond its environment.
@@ -26,6 +27,10 @@ struct RunControl {
   // Closes the reading end of standard output once this many lines have
   // arrived, as `boxstatcon | head -N` does.
   std::optional<std::size_t> closeAfterLines;
+  // Sends `signal` to the program this long after its start (when it is
+  // still running then); 0 sends nothing.
+  int signal = 0;
+  std::chrono::milliseconds signalAfter{0};
   // A run still going after this long is killed and marked timed out, so
   // that a hanging program fails its test instead of the whole suite.
   std::chrono::milliseconds timeout{std::chrono::minutes(2)};

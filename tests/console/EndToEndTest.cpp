@@ -3,6 +3,11 @@
 // the configuration and file-name mends.
 #include <sys/stat.h>
 
+#include <signal.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
 #include <regex>
 
 #include "ConsoleFixture.h"
@@ -372,6 +377,63 @@ TEST_F(NoisyServer, ClosedStandardOutputDoesNotStopTheReport) {
   const auto events = OurEvents();
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events.back().strings.at(0), "MAPI UnInitialize - OK!");
+}
+
+// A server whose pass, resolving every owner, takes long enough to be
+// interrupted at many points, yet runs in about a second.
+class LargeServer : public ConsoleFixture {
+ protected:
+  LargeServer() { orgOptions.mailboxes = 1000; }
+};
+
+TEST_F(LargeServer, StopSignalsEndTheRunWithItsCleanUpAtAnyPoint) {
+  Prepare();
+  folder.WriteIni(Ini("LogSuccess=1\nMailbox=jsmith\nServerName=SRV01\n", "RealNTAccount=1\n"));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Run().exitCode, 0);
+  const auto length = std::chrono::steady_clock::now() - start;
+  const std::string report = folder.ReadFile("SRV01.txt");
+  ASSERT_EQ(Lines(report).size(), 1001u);
+  std::filesystem::remove(folder.Path("SRV01.txt"));
+  const std::string hive = machine.root() + "/registry/HKEY_CURRENT_USER.reg";
+
+  // Points spread over the run, from about the profile's creation to the
+  // report; the run's length varies, so the points are parts of it. (Before
+  // main() installs the handlers a signal still kills the process: the
+  // first point is past the start-up.)
+  const struct {
+    int signal;
+    double at;  // part of an uninterrupted run's length
+  } points[] = {{SIGINT, 0.1},  {SIGTERM, 0.15}, {SIGINT, 0.2}, {SIGTERM, 0.3}, {SIGINT, 0.4},
+                {SIGTERM, 0.5}, {SIGHUP, 0.6},   {SIGINT, 0.7}, {SIGTERM, 0.8}, {SIGINT, 0.9}};
+  int stopped = 0;
+  for (const auto& p : points) {
+    SCOPED_TRACE(std::to_string(p.signal) + " at " + std::to_string(p.at));
+    RunControl control;
+    control.signal = p.signal;
+    control.signalAfter = std::chrono::duration_cast<std::chrono::milliseconds>(length * p.at);
+    const ProgramRun run = folder.Run(control);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.out.ends_with("Good Bye!\n")) << run.exitCode << "\n" << run.out;
+    if (run.exitCode != 0) {
+      EXPECT_EQ(run.exitCode, 128 + p.signal);
+      ++stopped;
+    }
+    // A report is there whole or not at all, and nothing else is left.
+    if (folder.Exists("SRV01.txt")) EXPECT_TRUE(folder.ReadFile("SRV01.txt") == report);
+    std::filesystem::remove(folder.Path("SRV01.txt"));
+    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"BOXSTATCON.INI", "boxstatcon"}));
+    std::ifstream in(hive);
+    const std::string hiveText{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(hiveText.find("MAILBOXSTAT"), std::string::npos);
+    const auto acc = RunAccounting();
+    ASSERT_TRUE(acc);
+    EXPECT_TRUE(acc->Balanced());
+    EXPECT_EQ(acc->profiles, 1);
+  }
+  // Most signals came while the run was still going (a late one finds it
+  // done); every one of them above ended it through its clean-up.
+  EXPECT_GE(stopped, 7);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // file written whole or not at all.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 
 #include "ConsoleReport.h"
 #include "LocaleSettings.h"
+#include "StopSignals.h"
 
 namespace {
 
@@ -237,6 +239,21 @@ TEST_F(ReportTest, ReplacedReportKeepsItsGroupWhereAllowed) {
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_gid, other);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(ReportTest, AStopSignalLeavesNoPartialReport) {
+  const std::string path = dir_ + "/SRV01.txt";
+  std::ofstream(path) << "an older report";
+  console::ConsoleReport report('"', ',');
+  report.Add(Smith());
+  std::ostringstream out;
+  console::SetStopSignalForTesting(SIGTERM);
+  EXPECT_THROW(report.Write(path, out), console::RunInterrupted);
+  console::SetStopSignalForTesting(0);
+  // The older report is untouched and the temporary is gone.
+  EXPECT_EQ(Read(path), "an older report");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(out.str(), "");
 }
 
 }  // namespace
