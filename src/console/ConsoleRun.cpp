@@ -147,9 +147,18 @@ int RunConsole(const std::string& programDir, const std::string& programName, st
     if (state.config) {
       const ConsoleConfig& config = *state.config;
       StopPoint();
-      if (!config.mailbox.empty() && !config.profileServer.empty())
-        mapi::CreateTempProfile({mapi::Flavour::Console, &out, nullptr, 0}, config.mailbox,
-                                config.profileServer, &state.profileName);
+      if (!config.mailbox.empty() && !config.profileServer.empty()) {
+        mapi::ProfileReporter reporter{mapi::Flavour::Console, &out, nullptr, 0};
+        // A run killed outright (SIGKILL) could not delete its profile: the
+        // next run that makes one removes those of ended runs, and says so.
+        reporter.leftOverDeleted = [&state, &out](const std::string& name) {
+          const std::string text =
+              "Temporary MAPI profile \"" + name + "\" of an ended run is DELETED!";
+          mapi::WriteLine(out, text);
+          Log(state, text, kEventWarning);
+        };
+        mapi::CreateTempProfile(reporter, config.mailbox, config.profileServer, &state.profileName);
+      }
       StopPoint();
       if (MapiStart(state, out)) {
         StopPoint();

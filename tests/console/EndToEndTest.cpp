@@ -300,6 +300,40 @@ TEST_F(EndToEnd, LogonFailureRemovesTheTemporaryProfileAndIsLogged) {
   EXPECT_EQ(acc->profiles, 1);
 }
 
+TEST_F(EndToEnd, TheNextRunRemovesTheProfileOfAnEndedRun) {
+  // The first run cannot delete its profile, and ends: the profile stays,
+  // as after a run killed outright.
+  machine.org().AddFault({0, "IProfAdmin::DeleteProfile", E_FAIL, {}, {}, {}, {}, {}});
+  Prepare();
+  folder.WriteIni(Ini("LogSuccess=0\nMailbox=jsmith\nServerName=SRV01\n"));
+  const ProgramRun first = Run();
+  ASSERT_EQ(first.exitCode, 0);
+  std::smatch made;
+  ASSERT_TRUE(std::regex_search(first.out, made, std::regex("\"(MAILBOXSTAT [0-9A-F ]{26})\"")));
+  const std::string leftOver = made[1];
+  const std::string hive = machine.root() + "/registry/HKEY_CURRENT_USER.reg";
+  const auto hiveHas = [&hive](const std::string& text) {
+    std::ifstream in(hive);
+    return std::string(std::istreambuf_iterator<char>(in), {}).find(text) != std::string::npos;
+  };
+  ASSERT_TRUE(hiveHas(leftOver));
+
+  machine.org().ClearFaults();
+  machine.CloseOrg();
+  const ProgramRun second = Run();
+  EXPECT_EQ(second.exitCode, 0);
+  const std::string said =
+      "Temporary MAPI profile \"" + leftOver + "\" of an ended run is DELETED!";
+  // Said before the run's own profile is made.
+  EXPECT_EQ(second.out.rfind(Banner() + "Organization: Org\n" + said + "\n", 0), 0u) << second.out;
+  EXPECT_FALSE(hiveHas(leftOver));
+  EXPECT_FALSE(hiveHas("MAILBOXSTAT"));  // nor the second run's own
+  const auto events = OurEvents();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].type, 2);
+  EXPECT_EQ(events[0].strings.at(0), said);
+}
+
 TEST_F(EndToEnd, MailboxWithoutServerUsesTheDefaultProfile) {
   Prepare();
   folder.WriteIni(Ini("Mailbox=jsmith\n"));
