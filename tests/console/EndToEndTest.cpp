@@ -6,8 +6,6 @@
 #include <signal.h>
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <regex>
 
 #include "ConsoleFixture.h"
@@ -311,10 +309,8 @@ TEST_F(EndToEnd, TheNextRunRemovesTheProfileOfAnEndedRun) {
   std::smatch made;
   ASSERT_TRUE(std::regex_search(first.out, made, std::regex("\"(MAILBOXSTAT [0-9A-F ]{26})\"")));
   const std::string leftOver = made[1];
-  const std::string hive = machine.root() + "/registry/HKEY_CURRENT_USER.reg";
-  const auto hiveHas = [&hive](const std::string& text) {
-    std::ifstream in(hive);
-    return std::string(std::istreambuf_iterator<char>(in), {}).find(text) != std::string::npos;
+  const auto hiveHas = [this](const std::string& text) {
+    return UserHiveText().find(text) != std::string::npos;
   };
   ASSERT_TRUE(hiveHas(leftOver));
 
@@ -429,7 +425,6 @@ TEST_F(LargeServer, StopSignalsEndTheRunWithItsCleanUpAtAnyPoint) {
   const std::string report = folder.ReadFile("SRV01.txt");
   ASSERT_EQ(Lines(report).size(), 1001u);
   std::filesystem::remove(folder.Path("SRV01.txt"));
-  const std::string hive = machine.root() + "/registry/HKEY_CURRENT_USER.reg";
 
   // Points spread over the run, from about the profile's creation to the
   // report; the run's length varies, so the points are parts of it. (Before
@@ -438,36 +433,33 @@ TEST_F(LargeServer, StopSignalsEndTheRunWithItsCleanUpAtAnyPoint) {
   const struct {
     int signal;
     double at;  // part of an uninterrupted run's length
-  } points[] = {{SIGINT, 0.1},  {SIGTERM, 0.15}, {SIGINT, 0.2}, {SIGTERM, 0.3}, {SIGINT, 0.4},
-                {SIGTERM, 0.5}, {SIGHUP, 0.6},   {SIGINT, 0.7}, {SIGTERM, 0.8}, {SIGINT, 0.9}};
-  int stopped = 0;
+  } points[] = {{SIGINT, 0.15}, {SIGTERM, 0.2}, {SIGINT, 0.3},  {SIGTERM, 0.4},
+                {SIGHUP, 0.5},  {SIGINT, 0.6},  {SIGTERM, 0.7}, {SIGINT, 0.8}};
   for (const auto& p : points) {
     SCOPED_TRACE(std::to_string(p.signal) + " at " + std::to_string(p.at));
     RunControl control;
     control.signal = p.signal;
     control.signalAfter = std::chrono::duration_cast<std::chrono::milliseconds>(length * p.at);
-    const ProgramRun run = folder.Run(control);
-    ASSERT_FALSE(run.timedOut);
-    EXPECT_TRUE(run.out.ends_with("Good Bye!\n")) << run.exitCode << "\n" << run.out;
-    if (run.exitCode != 0) {
-      EXPECT_EQ(run.exitCode, 128 + p.signal);
-      ++stopped;
+    // A run faster than the measured one may end before its signal: then
+    // the point is tried again earlier in the run.
+    ProgramRun run;
+    for (int attempt = 0; attempt < 4; ++attempt, control.signalAfter /= 2) {
+      run = folder.Run(control);
+      ASSERT_FALSE(run.timedOut);
+      EXPECT_TRUE(run.out.ends_with("Good Bye!\n")) << run.exitCode << "\n" << run.out;
+      // A report is there whole or not at all, and nothing else is left.
+      if (folder.Exists("SRV01.txt")) EXPECT_TRUE(folder.ReadFile("SRV01.txt") == report);
+      std::filesystem::remove(folder.Path("SRV01.txt"));
+      EXPECT_EQ(folder.Files(), (std::vector<std::string>{"BOXSTATCON.INI", "boxstatcon"}));
+      EXPECT_EQ(UserHiveText().find("MAILBOXSTAT"), std::string::npos);
+      const auto acc = RunAccounting();
+      ASSERT_TRUE(acc);
+      EXPECT_TRUE(acc->Balanced());
+      EXPECT_EQ(acc->profiles, 1);
+      if (run.exitCode != 0) break;
     }
-    // A report is there whole or not at all, and nothing else is left.
-    if (folder.Exists("SRV01.txt")) EXPECT_TRUE(folder.ReadFile("SRV01.txt") == report);
-    std::filesystem::remove(folder.Path("SRV01.txt"));
-    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"BOXSTATCON.INI", "boxstatcon"}));
-    std::ifstream in(hive);
-    const std::string hiveText{std::istreambuf_iterator<char>(in), {}};
-    EXPECT_EQ(hiveText.find("MAILBOXSTAT"), std::string::npos);
-    const auto acc = RunAccounting();
-    ASSERT_TRUE(acc);
-    EXPECT_TRUE(acc->Balanced());
-    EXPECT_EQ(acc->profiles, 1);
+    EXPECT_EQ(run.exitCode, 128 + p.signal);
   }
-  // Most signals came while the run was still going (a late one finds it
-  // done); every one of them above ended it through its clean-up.
-  EXPECT_GE(stopped, 7);
 }
 
 }  // namespace
