@@ -448,7 +448,9 @@ TEST_F(LargeServer, StopSignalsEndTheRunWithItsCleanUpAtAnyPoint) {
       ASSERT_FALSE(run.timedOut);
       EXPECT_TRUE(run.out.ends_with("Good Bye!\n")) << run.exitCode << "\n" << run.out;
       // A report is there whole or not at all, and nothing else is left.
-      if (folder.Exists("SRV01.txt")) EXPECT_TRUE(folder.ReadFile("SRV01.txt") == report);
+      if (folder.Exists("SRV01.txt")) {
+        EXPECT_TRUE(folder.ReadFile("SRV01.txt") == report);
+      }
       std::filesystem::remove(folder.Path("SRV01.txt"));
       EXPECT_EQ(folder.Files(), (std::vector<std::string>{"BOXSTATCON.INI", "boxstatcon"}));
       EXPECT_EQ(UserHiveText().find("MAILBOXSTAT"), std::string::npos);

@@ -46,7 +46,9 @@ TEST(OpenRegularFile, RefusesWhatIsNotARegularFile) {
     const Fd fd(OpenRegularFile(c.path, c.flags, 0644));
     EXPECT_EQ(fd.get() >= 0 ? 0 : errno, c.wantErrno);
     // What is handed out blocks as usual.
-    if (fd.get() >= 0) EXPECT_EQ(::fcntl(fd.get(), F_GETFL) & O_NONBLOCK, 0);
+    if (fd.get() >= 0) {
+      EXPECT_EQ(::fcntl(fd.get(), F_GETFL) & O_NONBLOCK, 0);
+    }
   }
 }
 

@@ -225,7 +225,9 @@ TEST_F(ProfileCalls, AFileIsParsedOncePerVersion) {
       ASSERT_EQ(GetPrivateProfileIntA("Config", "LogSuccess", 0, ini_.c_str()), step.want);
     // A file changed within the last moments is read again on every call
     // until its times can tell a later change apart.
-    if (step.parses) EXPECT_EQ(IniParseCountForTesting() - before, *step.parses);
+    if (step.parses) {
+      EXPECT_EQ(IniParseCountForTesting() - before, *step.parses);
+    }
   }
 }
 
