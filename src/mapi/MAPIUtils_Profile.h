@@ -46,7 +46,7 @@ struct ProfileReporter {
   ULONG_PTR mainWindow = 0;
   ProfileNameMaker makeName = nullptr;
   bool flushRegistryOnDelete = false;
-  std::function<void(const std::string& name)> leftOverDeleted;
+  std::function<void(const std::string& name)> leftOverDeleted = nullptr;
 };
 
 // Zeroes `size` bytes of `buffer`, then writes "<prefix> <pid> <time high>
