@@ -67,7 +67,8 @@ ConfigResult ReadConsoleConfig(const std::string& iniPath, std::ostream& out) {
   const std::string org = orgMissing ? std::string("ERROR") : TrimText(orgRaw);
   std::string dn = "/o=" + org;
   result.logSuccess = ReadInt(iniPath, "Config", "LogSuccess", 0) != 0;
-  mapi::WriteLine(out, "Organization: " + org);
+  // The terminal must not act on bytes of the file; the name itself stays.
+  mapi::WriteLine(out, "Organization: " + Printable(org));
 
   ConsoleConfig config;
   config.textQualifier = FirstCharacter(ReadString(iniPath, "Config", "Text qualifier", "\""), '"');

@@ -13,6 +13,7 @@ namespace console {
 
 // Event types as the console passes them.
 inline constexpr WORD kEventError = 1;
+inline constexpr WORD kEventWarning = 2;
 inline constexpr WORD kEventInformation = 4;
 
 class TTabrixEventLogger {

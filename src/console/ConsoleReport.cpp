@@ -8,11 +8,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "ConsoleOutput.h"
 #include "DateTimeText.h"
 #include "NumberText.h"
+#include "StopSignals.h"
 
 namespace console {
 
@@ -103,39 +105,98 @@ void ConsoleReport::Write(const std::string& path, std::ostream& out) const {
   mapi::WriteLine(out, "");
 }
 
+std::string TemporaryNameFor(const std::string& path, std::string_view suffix) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  std::string temp = path;
+  // The suffix must not push a long name past the file-name limit.
+  if (path.size() - nameStart + suffix.size() > kMaxFileName)
+    temp.resize(nameStart + kMaxFileName - suffix.size());
+  temp += suffix;
+  return temp;
+}
+
+namespace {
+
+// An open temporary file that is removed again unless it was renamed into
+// its place.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::string& target) {
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+      std::string suffix = ".";
+      for (int i = 0; i < 6; ++i) suffix += kLetters[random() % (sizeof kLetters - 1)];
+      path_ = TemporaryNameFor(target, suffix);
+      // 0666 so that the process umask decides, as for any file it creates.
+      fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+      if (fd_ < 0 && errno != EEXIST) break;
+    }
+    if (fd_ < 0) Fail(target, "No temporary file", errno);
+  }
+  ~TemporaryFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  int fd() const { return fd_; }
+  const std::string& path() const { return path_; }
+  // Closes the file; the errno of a failed close, or 0.
+  int Close() {
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    return rc == 0 ? 0 : errno;
+  }
+  // The file is in its place now and no longer ours to remove.
+  void Keep() { path_.clear(); }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+// A report that replaces an older one keeps the older one's mode and, where
+// the owner may set it, its group: the administrator's choice outlives the
+// run.
+void TakeOverModeOf(const std::string& path, int fd) {
+  struct stat old {};
+  if (::stat(path.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return;
+  struct stat mine {};
+  if (::fstat(fd, &mine) == 0 && mine.st_gid != old.st_gid) {
+    if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+      // Not a group of ours: the file keeps our group, so it must not give
+      // that group the older file's group rights.
+      ::fchmod(fd, old.st_mode & 0707);
+      return;
+    }
+  }
+  ::fchmod(fd, old.st_mode & 0777);
+}
+
+}  // namespace
+
 void WriteFileReplacing(const std::string& path, const std::vector<std::string_view>& pieces) {
-  std::vector<char> temp(path.begin(), path.end());
-  const char suffix[] = ".XXXXXX";
-  temp.insert(temp.end(), suffix, suffix + sizeof suffix);  // with the terminator
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) Fail(path, "No temporary file", errno);
-  const std::string tempPath(temp.data());
+  TemporaryFile temp(path);
   for (const std::string_view content : pieces) {
+    // The temporary goes with the exception: no partial report is left.
+    StopPoint();
     std::size_t done = 0;
     while (done < content.size()) {
-      const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+      const ssize_t n = ::write(temp.fd(), content.data() + done, content.size() - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        const int err = n < 0 ? errno : EIO;
-        ::close(fd);
-        ::unlink(tempPath.c_str());
-        Fail(path, "Write failed", err);
-      }
+      if (n <= 0) Fail(path, "Write failed", n < 0 ? errno : EIO);
       done += static_cast<std::size_t>(n);
     }
   }
-  // mkstemp makes the file private; a report is an ordinary file.
-  ::fchmod(fd, 0644);
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(tempPath.c_str());
-    Fail(path, "Write failed", err);
-  }
-  if (::rename(tempPath.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(tempPath.c_str());
-    Fail(path, "Rename failed", err);
-  }
+  StopPoint();
+  TakeOverModeOf(path, temp.fd());
+  if (const int err = temp.Close(); err != 0) Fail(path, "Write failed", err);
+  if (::rename(temp.path().c_str(), path.c_str()) != 0) Fail(path, "Rename failed", errno);
+  temp.Keep();
 }
 
 }  // namespace console

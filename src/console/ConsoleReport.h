@@ -38,7 +38,8 @@ class ConsoleReport {
   // renamed over it, so a half-written report never looks complete) and
   // writes "Saving report to : " and the path to `out`. Without records
   // nothing is written. Then an empty line to `out` either way. Throws
-  // ReportFileError when the file cannot be written.
+  // ReportFileError when the file cannot be written, and RunInterrupted
+  // (leaving no file behind) when a stop signal arrives while it is.
   void Write(const std::string& path, std::ostream& out) const;
 
  private:
@@ -50,9 +51,17 @@ class ConsoleReport {
   std::size_t records_ = 0;
 };
 
+// The longest file name (without its folder) the file systems take.
+inline constexpr std::size_t kMaxFileName = 255;
+
+// `path` with `suffix` appended to its file name, the name shortened first
+// where the two together would be longer than kMaxFileName.
+std::string TemporaryNameFor(const std::string& path, std::string_view suffix);
+
 // Writes the pieces, one after the other, to `path` through a temporary
 // file in the same folder, renamed over `path` only when everything was
-// written.
+// written. A new file gets the mode the process umask leaves of 0666; a
+// file that replaces an older one keeps that one's permissions and group.
 void WriteFileReplacing(const std::string& path, const std::vector<std::string_view>& pieces);
 
 }  // namespace console

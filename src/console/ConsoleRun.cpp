@@ -8,6 +8,7 @@
 #include "ConsoleServerPass.h"
 #include "MAPILogonTexts.h"
 #include "MAPIUtils_Profile.h"
+#include "StopSignals.h"
 #include "WordWrap.h"
 
 namespace console {
@@ -59,7 +60,9 @@ void ServerPassAndReport(RunState& state, const std::string& programDir, std::os
                                config.server.lookupServer, out);
   };
   context.keep = [&report](core::acTableContent&& record) { report.Add(record); };
+  context.betweenBatches = &StopPoint;
   if (!core::RunConsoleServerPass(state.session.get(), config.server, context)) return;
+  StopPoint();
   report.Write(programDir + "/" + config.server.serverName + ".txt", out);
 }
 
@@ -131,6 +134,7 @@ int RunConsole(const std::string& programDir, const std::string& programName, st
   WriteBanner(out);
 
   std::optional<std::string> escaped;
+  bool interrupted = false;
   try {
     ConfigResult read = ReadConsoleConfig(programDir + "/" + kIniFileName, out);
     state.logSuccess = read.logSuccess;
@@ -142,14 +146,29 @@ int RunConsole(const std::string& programDir, const std::string& programName, st
     state.config = std::move(read.config);
     if (state.config) {
       const ConsoleConfig& config = *state.config;
-      if (!config.mailbox.empty() && !config.profileServer.empty())
-        mapi::CreateTempProfile({mapi::Flavour::Console, &out, nullptr, 0}, config.mailbox,
-                                config.profileServer, &state.profileName);
+      StopPoint();
+      if (!config.mailbox.empty() && !config.profileServer.empty()) {
+        mapi::ProfileReporter reporter{mapi::Flavour::Console, &out, nullptr, 0};
+        // A run killed outright (SIGKILL) could not delete its profile: the
+        // next run that makes one removes those of ended runs, and says so.
+        reporter.leftOverDeleted = [&state, &out](const std::string& name) {
+          const std::string text =
+              "Temporary MAPI profile \"" + name + "\" of an ended run is DELETED!";
+          mapi::WriteLine(out, text);
+          Log(state, text, kEventWarning);
+        };
+        mapi::CreateTempProfile(reporter, config.mailbox, config.profileServer, &state.profileName);
+      }
+      StopPoint();
       if (MapiStart(state, out)) {
+        StopPoint();
         OpenGlobalAddressList(state.session.get(), &state.addressBook, &state.gal, out);
+        StopPoint();
         ServerPassAndReport(state, programDir, out);
       }
     }
+  } catch (const RunInterrupted&) {
+    interrupted = true;
   } catch (const std::exception& e) {
     escaped = e.what();
   }
@@ -169,6 +188,9 @@ int RunConsole(const std::string& programDir, const std::string& programName, st
     if (!escaped) escaped = e.what();
   }
   out.flush();
+  // A stop signal ends the process as the shell expects of one it killed,
+  // but only after the clean-up; one that came during the clean-up too.
+  if (interrupted || StopSignal() != 0) return 128 + StopSignal();
   if (escaped) {
     mapi::WriteLine(out, *escaped);
     out.flush();

@@ -46,7 +46,8 @@ void DeletePendingProfile(RunState& state, std::ostream& out);
 
 // The whole run; `programDir` holds BOXSTATCON.INI and receives the report,
 // `programName` names the event source. Returns the exit code: 0, or 1 when
-// an exception escaped a pass (its message is written after "Good Bye!").
+// an exception escaped a pass (its message is written after "Good Bye!"),
+// or 128 + the signal when a stop signal (StopSignals.h) ended the run.
 int RunConsole(const std::string& programDir, const std::string& programName, std::ostream& out);
 
 }  // namespace console

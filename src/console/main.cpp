@@ -6,9 +6,11 @@
 #include "ApplicationTitle.h"
 #include "ConsoleRun.h"
 #include "ExtendedMAPI.h"
+#include "StopSignals.h"
 #include "Win32.h"
 
 int main() {
+  console::InstallStopSignals();
   const std::string path = platform::ExecutablePath();
   const std::string name = path.substr(path.find_last_of("/\\") + 1);
   mapi::SetLibrarySearch(mapi::Flavour::Console);

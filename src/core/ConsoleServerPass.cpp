@@ -76,6 +76,10 @@ class ConsolePass final : public MailboxTableListener {
       ctx_.keep(std::move(record));
   }
 
+  void BatchDone() override {
+    if (ctx_.betweenBatches) ctx_.betweenBatches();
+  }
+
  private:
   void Log(const std::string& text, WORD type) {
     if (ctx_.logEvent) ctx_.logEvent(text, type);

@@ -35,6 +35,9 @@ struct ConsolePassContext {
   std::function<std::string(const std::string& emailAddress)> resolveOwner;
   // A record that passed the size filter, in table order.
   std::function<void(acTableContent&& record)> keep;
+  // Called after each batch of rows; an exception it throws ends the pass
+  // (everything the pass holds is released on the way out).
+  std::function<void()> betweenBatches;
 };
 
 // True when a mailbox of `messageSize` bytes goes into the report.

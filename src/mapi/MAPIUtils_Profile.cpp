@@ -9,6 +9,7 @@
 
 #include "ConsoleOutput.h"
 #include "EDKDEBUG.h"
+#include "MAPIUtils_LeftOverProfiles.h"
 #include "MAPIVariantProp.h"
 #include "MapiErrorText.h"
 #include "MapiPtr.h"
@@ -190,6 +191,9 @@ class Creation {
     hr = MAPIAdminProfiles(0, Out(profAdmin));
     if (FAILED(hr) || !profAdmin) return Fail(kAdminProfiles, FAILED(hr) ? hr : E_FAIL);
 
+    if (reporter_.leftOverDeleted)
+      for (const std::string& leftOver : DeleteLeftOverTempProfiles(profAdmin.get(), rules_.prefix))
+        reporter_.leftOverDeleted(leftOver);
     profAdmin->DeleteProfile(name.data(), 0);  // a leftover of the same name
     hr = profAdmin->CreateProfile(name.data(), nullptr, 0, 0);
     if (FAILED(hr)) return Fail(kCreateProfile, hr, profAdmin.get());

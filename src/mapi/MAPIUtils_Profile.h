@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -35,6 +36,9 @@ using ProfileNameMaker = HRESULT (*)(const char* prefix, char* buffer, std::size
 // the failed-name path); null means MakeProfileName.
 // `flushRegistryOnDelete`: DeleteTempProfile flushes HKEY_LOCAL_MACHINE and
 // HKEY_CURRENT_USER afterwards (the GUI's name check does, its logon not).
+// `leftOverDeleted`: when set, CreateTempProfile first deletes the
+// temporary profiles of its prefix that ended runs left behind
+// (MAPIUtils_LeftOverProfiles.h) and calls it with each name.
 struct ProfileReporter {
   Flavour flavour = Flavour::Console;
   std::ostream* out = nullptr;
@@ -42,6 +46,7 @@ struct ProfileReporter {
   ULONG_PTR mainWindow = 0;
   ProfileNameMaker makeName = nullptr;
   bool flushRegistryOnDelete = false;
+  std::function<void(const std::string& name)> leftOverDeleted = nullptr;
 };
 
 // Zeroes `size` bytes of `buffer`, then writes "<prefix> <pid> <time high>

@@ -9,6 +9,7 @@
 
 #include "Allocator.h"
 #include "Faults.h"
+#include "FileUtil.h"
 #include "ProfileStore.h"
 #include "SimState.h"
 #include "Win32.h"
@@ -85,12 +86,12 @@ void WriteAccountingAtUnload() {
   if (auto slash = program.rfind('/'); slash != std::string::npos) program.erase(0, slash + 1);
   const std::string line =
       AccountingLine(CurrentAccounting(), static_cast<long>(::getpid()), program);
-  const int fd = ::open((dir + "/accounting.jsonl").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  if (fd < 0) return;
+  const platform::detail::Fd fd(platform::detail::OpenRegularFile(
+      dir + "/accounting.jsonl", O_WRONLY | O_CREAT | O_APPEND, 0644));
+  if (fd.get() < 0) return;
   // One write of the whole line, so that lines of processes ending at the
   // same time do not interleave.
-  [[maybe_unused]] ssize_t n = ::write(fd, line.data(), line.size());
-  ::close(fd);
+  [[maybe_unused]] ssize_t n = ::write(fd.get(), line.data(), line.size());
 }
 
 struct UnloadHook {

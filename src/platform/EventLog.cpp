@@ -49,14 +49,13 @@ bool IsLocalComputer(LPCSTR server) {
 bool AppendLine(const std::string& line) {
   const std::string folder = platform::MachineRoot() + "/eventlog";
   if (platform::detail::MakeDirs(folder) != 0) return false;
-  const int fd = ::open((folder + "/Application.jsonl").c_str(),
-                        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  const platform::detail::Fd fd(platform::detail::OpenRegularFile(
+      folder + "/Application.jsonl", O_WRONLY | O_APPEND | O_CREAT, 0644));
+  if (fd.get() < 0) return false;
   ssize_t n;
   do {
-    n = ::write(fd, line.data(), line.size());
+    n = ::write(fd.get(), line.data(), line.size());
   } while (n < 0 && errno == EINTR);
-  ::close(fd);
   return n == static_cast<ssize_t>(line.size());
 }
 

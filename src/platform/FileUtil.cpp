@@ -1,31 +1,49 @@
 #include "FileUtil.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <memory>
 
 #include "TextUtil.h"
 
 namespace platform::detail {
 
+Fd::~Fd() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int OpenRegularFile(const std::string& path, int flags, mode_t mode) {
+  // Without O_NONBLOCK the open of a FIFO waits for its other end forever.
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    errno = EACCES;
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  if (!file) return std::nullopt;
+  const Fd file(OpenRegularFile(path, O_RDONLY));
+  const int fd = file.get();
+  if (fd < 0) return std::nullopt;
   std::string text;
   char chunk[65536];
   for (;;) {
-    const std::size_t n = std::fread(chunk, 1, sizeof chunk, file.get());
-    if (n > 0) {
-      if (text.size() + n > maxBytes) return std::nullopt;
-      text.append(chunk, n);
-    }
-    if (n < sizeof chunk) break;
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    if (text.size() + static_cast<std::size_t>(n) > maxBytes) return std::nullopt;
+    text.append(chunk, static_cast<std::size_t>(n));
   }
-  if (std::ferror(file.get())) return std::nullopt;
   return text;
 }
 

@@ -2,12 +2,37 @@
 // and the case-insensitive name lookup that Windows paths expect.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace platform::detail {
+
+// Closes a descriptor on every path.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd();
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+// open(2) of `path` that refuses anything but a regular file (a FIFO, a
+// device, a folder) without blocking on it, as a file without access:
+// -1 with errno EACCES. The descriptor is close-on-exec and blocking.
+int OpenRegularFile(const std::string& path, int flags, mode_t mode = 0);
 
 // The whole file, or nullopt when it cannot be opened or read (or is larger
 // than maxBytes, so that a stray huge file cannot exhaust memory).

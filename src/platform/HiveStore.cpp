@@ -1,13 +1,17 @@
 #include "HiveStore.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
+#include <string_view>
 
 #include "FileUtil.h"
 #include "TimeConversion.h"
@@ -18,26 +22,6 @@ namespace platform::detail {
 namespace {
 
 std::atomic<void (*)()> g_beforeRename{nullptr};
-
-// Closes a descriptor on every path.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 LONG Win32FromErrno(int err) {
   switch (err) {
@@ -84,6 +68,26 @@ LONG CheckWritable(const std::string& path, mode_t* mode) {
   if (::access(path.c_str(), R_OK | W_OK) != 0) return ERROR_ACCESS_DENIED;
   *mode = st.st_mode & 07777;
   return ERROR_SUCCESS;
+}
+
+// The temporary files of WriteAtomically: the hive file's name, a dot and
+// the six letters or digits mkstemp chose.
+bool IsTemporaryOf(std::string_view name, std::string_view hiveFile) {
+  if (name.size() != hiveFile.size() + 7 || name.substr(0, hiveFile.size()) != hiveFile ||
+      name[hiveFile.size()] != '.')
+    return false;
+  for (const char c : name.substr(hiveFile.size() + 1))
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+// Called under the hive's lock: no other writer of this hive is at work, so
+// any temporary of it was left by a writer that died before its rename.
+void RemoveStaleTemporaries(const std::string& folder, std::string_view hiveFile) {
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir.get()))
+    if (IsTemporaryOf(entry->d_name, hiveFile)) ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
 }
 
 LONG WriteAtomically(const std::string& folder, const std::string& path, const std::string& text,
@@ -150,6 +154,7 @@ LONG UpdateHive(Hive hive, const HiveChange& change) {
     if (errno != EINTR) return Win32FromErrno(errno);
   }
 
+  RemoveStaleTemporaries(folder, std::string(HiveRootName(hive)) + ".reg");
   mode_t mode = 0644;
   if (const LONG rc = CheckWritable(path, &mode); rc != ERROR_SUCCESS) return rc;
   RegKey root;

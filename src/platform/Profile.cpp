@@ -1,6 +1,12 @@
 // GetPrivateProfileStringA, GetPrivateProfileIntA and GetProfileIntA over
 // the INI reader of ProfileParser.h.
+#include <sys/stat.h>
+
 #include <cstring>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -16,7 +22,7 @@ namespace {
 // A bare file name lives in the Windows directory, which here is the machine
 // root (win.ini is there); a path is taken as given, "\" or "/" separated,
 // the file name matched without regard to case.
-std::optional<IniFile> LoadProfile(LPCSTR fileName) {
+std::shared_ptr<const IniFile> LoadProfile(LPCSTR fileName) {
   std::string path;
   if (fileName == nullptr || *fileName == '\0')
     path = platform::MachineRoot() + "/win.ini";
@@ -54,12 +60,78 @@ DWORD CopyNameList(const std::vector<std::string>& names, LPSTR buffer, DWORD nS
 
 }  // namespace
 
-std::optional<IniFile> platform::detail::LoadIniFile(std::string_view path) {
-  const auto found = ResolveExistingFile(path);
-  if (!found) return std::nullopt;
+namespace {
+
+// What tells one version of a file from the next without reading it.
+struct FileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+  bool operator==(const FileStamp& o) const {
+    return device == o.device && inode == o.inode && size == o.size &&
+           modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+           changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+  }
+};
+
+// The stamp of a regular file; nullopt for anything else.
+std::optional<FileStamp> StampOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+// A file parsed once, with what it looked like then.
+struct CachedFile {
+  FileStamp stamp;
+  std::shared_ptr<const IniFile> file;
+  // File times are coarse (a clock tick): a file changed within a tick of
+  // its reading may keep its stamp, so such a reading is not trusted.
+  bool trusted = false;
+};
+
+// Every key read goes through here, and a program reads many keys of one
+// file: each file is parsed once per version, not once per key.
+constexpr std::size_t kCachedFiles = 16;
+constexpr long long kTimeGrainNs = 50'000'000;
+std::mutex g_cacheMutex;
+std::map<std::string, CachedFile> g_cache;
+
+long long Nanoseconds(const timespec& t) {
+  return static_cast<long long>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+}  // namespace
+
+std::shared_ptr<const IniFile> platform::detail::LoadIniFile(std::string_view path) {
+  // The path as given is the usual case, and one stat both finds and
+  // stamps it; only otherwise is the name matched without regard to case.
+  std::optional<std::string> found(std::in_place, path);
+  auto stamp = StampOf(*found);
+  if (!stamp) {
+    found = ResolveExistingFile(path);
+    if (found) stamp = StampOf(*found);
+  }
+  if (!stamp) return nullptr;
+  {
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    const auto it = g_cache.find(*found);
+    if (it != g_cache.end() && it->second.trusted && it->second.stamp == *stamp)
+      return it->second.file;
+  }
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
   const auto text = ReadWholeFile(*found);
-  if (!text) return std::nullopt;
-  return IniFile::Parse(*text);
+  if (!text) return nullptr;
+  auto file = std::make_shared<const IniFile>(IniFile::Parse(*text));
+  // A later write sets the modification time to at least now less a tick.
+  const bool trusted = Nanoseconds(stamp->modified) < Nanoseconds(now) - kTimeGrainNs;
+  std::lock_guard<std::mutex> lock(g_cacheMutex);
+  if (g_cache.size() >= kCachedFiles && g_cache.find(*found) == g_cache.end()) g_cache.clear();
+  g_cache[*found] = CachedFile{*stamp, file, trusted};
+  return file;
 }
 
 DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault,

@@ -1,5 +1,6 @@
 #include "ProfileParser.h"
 
+#include <atomic>
 #include <cstdint>
 
 #include "TextUtil.h"
@@ -15,15 +16,18 @@ std::string_view Unquoted(std::string_view value) {
   return value;
 }
 
-bool HasKey(const IniSection& section, std::string_view key) {
-  for (const IniEntry& e : section.entries)
-    if (EqualsNoCase(e.key, key)) return true;
-  return false;
-}
-
 }  // namespace
 
+namespace {
+std::atomic<std::size_t> g_parses{0};
+}  // namespace
+
+std::size_t IniParseCountForTesting() {
+  return g_parses.load();
+}
+
 IniFile IniFile::Parse(std::string_view text) {
+  g_parses.fetch_add(1, std::memory_order_relaxed);
   IniFile file;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   // Where the next key goes: nothing before the first header, under a
@@ -43,8 +47,8 @@ IniFile IniFile::Parse(std::string_view text) {
       const std::size_t close = line.find(']');
       if (close == std::string_view::npos) continue;
       const std::string_view name = TrimBlanks(line.substr(1, close - 1));
-      if (file.FindSection(name) != nullptr) continue;
-      file.sections_.push_back(IniSection{std::string(name), {}});
+      if (!file.index_.emplace(AsciiLowered(name), file.sections_.size()).second) continue;
+      file.sections_.push_back(IniSection{std::string(name), {}, {}});
       current = &file.sections_.back();
       continue;
     }
@@ -52,7 +56,8 @@ IniFile IniFile::Parse(std::string_view text) {
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) continue;
     const std::string_view key = TrimBlanks(line.substr(0, eq));
-    if (key.empty() || HasKey(*current, key)) continue;
+    if (key.empty()) continue;
+    if (!current->index.emplace(AsciiLowered(key), current->entries.size()).second) continue;
     current->entries.push_back(
         IniEntry{std::string(key), std::string(Unquoted(TrimBlanks(line.substr(eq + 1))))});
   }
@@ -60,18 +65,17 @@ IniFile IniFile::Parse(std::string_view text) {
 }
 
 const IniSection* IniFile::FindSection(std::string_view name) const {
-  for (const IniSection& s : sections_)
-    if (EqualsNoCase(s.name, name)) return &s;
-  return nullptr;
+  const auto it = index_.find(AsciiLowered(name));
+  return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 std::optional<std::string_view> IniFile::Find(std::string_view section,
                                               std::string_view key) const {
   const IniSection* s = FindSection(section);
   if (s == nullptr) return std::nullopt;
-  for (const IniEntry& e : s->entries)
-    if (EqualsNoCase(e.key, key)) return std::string_view(e.value);
-  return std::nullopt;
+  const auto it = s->index.find(AsciiLowered(key));
+  if (it == s->index.end()) return std::nullopt;
+  return std::string_view(s->entries[it->second].value);
 }
 
 unsigned ProfileNumber(std::string_view text) {

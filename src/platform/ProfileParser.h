@@ -11,9 +11,12 @@
 // rest still reads.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform::detail {
@@ -26,6 +29,8 @@ struct IniEntry {
 struct IniSection {
   std::string name;
   std::vector<IniEntry> entries;  // first occurrence of each key only
+  // Lower-cased key -> its entry, so that a look-up does not scan.
+  std::unordered_map<std::string, std::size_t> index;
 };
 
 class IniFile {
@@ -38,12 +43,19 @@ class IniFile {
 
  private:
   std::vector<IniSection> sections_;  // first occurrence of each name only
+  // Lower-cased section name -> its section.
+  std::unordered_map<std::string, std::size_t> index_;
 };
 
 // The INI file at `path` (the last component matched without regard to
-// case), or nullopt when there is none or it cannot be read. Defined with
-// the profile functions (Profile.cpp), which read files; the parser does not.
-std::optional<IniFile> LoadIniFile(std::string_view path);
+// case), or null when there is none or it cannot be read. A file is parsed
+// once per version (its modification and change times, size and inode) and
+// then answered from memory. Defined with the profile functions
+// (Profile.cpp), which read files; the parser does not.
+std::shared_ptr<const IniFile> LoadIniFile(std::string_view path);
+
+// How many times IniFile::Parse has run in this process.
+std::size_t IniParseCountForTesting();
 
 // GetPrivateProfileIntA's number rules: leading blanks, an optional sign,
 // decimal digits or "0x" and hexadecimal digits, up to the first other

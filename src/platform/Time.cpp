@@ -1,5 +1,10 @@
 // System time and FILETIME conversions.
+#include <unistd.h>
+
 #include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "TimeConversion.h"
 #include "TimeZoneRule.h"
@@ -78,5 +83,47 @@ BOOL FileTimeToLocalFileTime(const FILETIME* lpFileTime, FILETIME* lpLocalFileTi
     return FALSE;
   }
   *lpLocalFileTime = MakeFileTime(static_cast<std::uint64_t>(utc + offset * kTicksPerSecond));
+  return TRUE;
+}
+
+BOOL GetProcessCreationTime(DWORD processId, FILETIME* creationTime) {
+  if (creationTime == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  // The start, in clock ticks after boot, is the 22nd field of
+  // /proc/<pid>/stat; the fields after the name (which may hold blanks and
+  // parentheses) begin after its last ')'.
+  std::ifstream statFile("/proc/" + std::to_string(processId) + "/stat");
+  std::string line;
+  std::uint64_t startTicks = 0;
+  bool found = false;
+  if (processId != 0 && std::getline(statFile, line)) {
+    const std::size_t close = line.rfind(')');
+    if (close != std::string::npos) {
+      std::istringstream fields(line.substr(close + 1));
+      std::string field;
+      for (int i = 3; i <= 22 && (fields >> field); ++i)
+        if (i == 22) found = static_cast<bool>(std::istringstream(field) >> startTicks);
+    }
+  }
+  std::ifstream systemFile("/proc/stat");
+  std::int64_t bootSeconds = -1;
+  for (std::string key; found && systemFile >> key;) {
+    if (key == "btime") {
+      systemFile >> bootSeconds;
+      break;
+    }
+    std::getline(systemFile, key);
+  }
+  const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+  if (!found || bootSeconds < 0 || ticksPerSecond <= 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *creationTime = FileTimeFromUnix(
+      bootSeconds +
+          static_cast<std::int64_t>(startTicks / static_cast<std::uint64_t>(ticksPerSecond)),
+      0);
   return TRUE;
 }

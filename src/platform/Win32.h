@@ -165,6 +165,11 @@ BOOL VerQueryValueA(const void* pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, U
 
 DWORD GetCurrentProcessId();
 
+// The creation time (UTC, to the second) of a running process: the part of
+// OpenProcess and GetProcessTimes the programs need. FALSE with
+// ERROR_INVALID_PARAMETER when no process has that identifier.
+BOOL GetProcessCreationTime(DWORD processId, FILETIME* creationTime);
+
 // ---------------------------------------------------------------------------
 // Time.
 struct SYSTEMTIME {

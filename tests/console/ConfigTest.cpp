@@ -105,6 +105,32 @@ TEST_F(ConfigTest, NamesContainingErrorAreNamesLikeAnyOther) {
   EXPECT_EQ(out_.str(), "Organization: Terrors Inc\n");
 }
 
+TEST_F(ConfigTest, ControlCharactersOfTheOrganisationAreNotEchoed) {
+  const struct {
+    const char* why;
+    const char* name;
+    const char* line;
+    const char* dnStart;
+  } cases[] = {
+      {"colour escape", "My \x1b[31mRed\x1b[0m Org", "Organization: My ?[31mRed?[0m Org\n",
+       "/O=MY \x1b[31MRED\x1b[0M ORG/"},
+      {"title escape ended by BEL", "Org\x1b]0;owned\x07X", "Organization: Org?]0;owned?X\n",
+       "/O=ORG\x1b]0;OWNED\x07X/"},
+      {"delete and tab inside", "A\x7f\tB", "Organization: A??B\n", "/O=A\x7f\tB/"},
+      {"bytes above 0x7F are text", "\xC3\xA9t\xC3\xA9", "Organization: \xC3\xA9t\xC3\xA9\n",
+       "/O=\xC3\xA9T\xC3\xA9/"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    const auto r = Read(std::string("[Organization]\nName=") + c.name +
+                        "\n[Server0]\nSite Name=S\nServer Name=X\n");
+    EXPECT_EQ(out_.str(), c.line);
+    // The distinguished name keeps the bytes as they are.
+    ASSERT_TRUE(r.config);
+    EXPECT_EQ(r.config->server.serverDn.rfind(c.dnStart, 0), 0u) << r.config->server.serverDn;
+  }
+}
+
 TEST_F(ConfigTest, EmptyButPresentOrganisation) {
   const auto r = Read("[Organization]\nName=\n[Server0]\nSite Name=Site\nServer Name=SRV01\n");
   ASSERT_TRUE(r.config);

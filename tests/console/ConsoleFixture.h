@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -53,6 +55,11 @@ class ConsoleFixture : public ::testing::Test {
   }
   std::optional<Accounting> RunAccounting() const {
     return LastAccountingOf(machine.AccountingLines(), "boxstatcon");
+  }
+  // The user's registry hive as text, where the MAPI profiles live.
+  std::string UserHiveText() const {
+    std::ifstream in(machine.root() + "/registry/HKEY_CURRENT_USER.reg", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   // Adds a mailbox without folders to SRV01 at the given table position;

@@ -1,10 +1,15 @@
 #include "ConsoleHarness.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -61,13 +66,29 @@ std::vector<std::string> ProgramFolder::Files() const {
 }
 
 ProgramRun ProgramFolder::Run(const std::map<std::string, std::string>& env) const {
+  RunControl control;
+  control.env = env;
+  return Run(control);
+}
+
+namespace {
+
+// Closes a descriptor once; -1 means closed.
+void CloseFd(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+}  // namespace
+
+ProgramRun ProgramFolder::Run(const RunControl& control) const {
   std::map<std::string, std::string> merged;
   for (char** e = environ; *e; ++e) {
     const std::string entry(*e);
     const auto eq = entry.find('=');
     if (eq != std::string::npos) merged[entry.substr(0, eq)] = entry.substr(eq + 1);
   }
-  for (const auto& [k, v] : env) merged[k] = v;
+  for (const auto& [k, v] : control.env) merged[k] = v;
   std::vector<std::string> strings;
   for (const auto& [k, v] : merged) strings.push_back(k + "=" + v);
   std::vector<char*> envp;
@@ -75,35 +96,75 @@ ProgramRun ProgramFolder::Run(const std::map<std::string, std::string>& env) con
   envp.push_back(nullptr);
 
   int pipeFds[2];
-  if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe");
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-  posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   std::string program = Path("boxstatcon");
   char* argv[] = {program.data(), nullptr};
   pid_t pid = 0;
   const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
   posix_spawn_file_actions_destroy(&actions);
+  int readFd = pipeFds[0];
   ::close(pipeFds[1]);
-  ProgramRun run;
   if (rc != 0) {
-    ::close(pipeFds[0]);
+    CloseFd(readFd);
     throw std::runtime_error("cannot start boxstatcon");
   }
-  char buf[65536];
-  for (;;) {
-    const ssize_t n = ::read(pipeFds[0], buf, sizeof buf);
-    if (n > 0) {
-      run.out.append(buf, static_cast<std::size_t>(n));
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    break;
+  // The end of the child is awaited through a descriptor, so that one poll
+  // watches both the output and the deadline.
+  int exitFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  if (exitFd < 0) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    CloseFd(readFd);
+    throw std::runtime_error("pidfd_open");
   }
-  ::close(pipeFds[0]);
+  ProgramRun run;
+  const auto started = std::chrono::steady_clock::now();
+  const auto deadline = started + control.timeout;
+  const auto signalAt = started + control.signalAfter;
+  char buf[65536];
+  while (readFd >= 0 || exitFd >= 0) {
+    const auto now = std::chrono::steady_clock::now();
+    if (control.signal != 0 && !run.signalled && exitFd >= 0 && now >= signalAt) {
+      ::kill(pid, control.signal);  // the child is not reaped yet: the pid is still its
+      run.signalled = true;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+    if (left.count() <= 0) {
+      run.timedOut = true;
+      ::kill(pid, SIGKILL);
+      break;
+    }
+    long long wait = std::min<long long>(left.count(), 1000);
+    if (control.signal != 0 && !run.signalled)
+      wait = std::min<long long>(
+          wait,
+          std::max<long long>(
+              0, std::chrono::duration_cast<std::chrono::milliseconds>(signalAt - now).count()));
+    pollfd fds[2] = {{readFd, POLLIN, 0}, {exitFd, POLLIN, 0}};
+    const int n = ::poll(fds, 2, static_cast<int>(wait));
+    if (n < 0 && errno != EINTR) break;
+    if (n <= 0) continue;
+    if (fds[0].revents != 0) {
+      const ssize_t got = ::read(readFd, buf, sizeof buf);
+      if (got > 0) {
+        run.out.append(buf, static_cast<std::size_t>(got));
+        if (control.closeAfterLines &&
+            static_cast<std::size_t>(std::count(run.out.begin(), run.out.end(), '\n')) >=
+                *control.closeAfterLines)
+          CloseFd(readFd);
+      } else if (got == 0 || errno != EINTR) {
+        CloseFd(readFd);
+      }
+    }
+    // The output is still read to its end after the child has gone.
+    if (fds[1].revents != 0) CloseFd(exitFd);
+  }
+  CloseFd(readFd);
+  CloseFd(exitFd);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }

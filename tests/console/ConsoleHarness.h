@@ -4,6 +4,7 @@
 // accounting of the machine root.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <string>
@@ -13,8 +14,26 @@
 namespace consoletest {
 
 struct ProgramRun {
-  int exitCode = -1;  // the exit status, or 128 + signal
-  std::string out;    // standard output, byte for byte
+  int exitCode = -1;       // the exit status, or 128 + signal
+  std::string out;         // standard output, byte for byte
+  bool timedOut = false;   // killed because it did not end in time
+  bool signalled = false;  // RunControl::signal was sent
+};
+
+// How a run is driven beyond its environment.
+struct RunControl {
+  // Added to the current environment (by default times and formats pinned).
+  std::map<std::string, std::string> env = {{"TZ", "UTC"}, {"LC_ALL", "C"}};
+  // Closes the reading end of standard output once this many lines have
+  // arrived, as `boxstatcon | head -N` does.
+  std::optional<std::size_t> closeAfterLines;
+  // Sends `signal` to the program this long after its start (when it is
+  // still running then); 0 sends nothing.
+  int signal = 0;
+  std::chrono::milliseconds signalAfter{0};
+  // A run still going after this long is killed and marked timed out, so
+  // that a hanging program fails its test instead of the whole suite.
+  std::chrono::milliseconds timeout{std::chrono::minutes(2)};
 };
 
 class ProgramFolder {
@@ -37,6 +56,7 @@ class ProgramFolder {
   // TZ=UTC and LC_ALL=C, so times and formats are pinned).
   ProgramRun Run(const std::map<std::string, std::string>& env = {{"TZ", "UTC"},
                                                                   {"LC_ALL", "C"}}) const;
+  ProgramRun Run(const RunControl& control) const;
 
  private:
   std::string dir_;

@@ -1,6 +1,11 @@
 // boxstatcon run as a process: standard output, the report byte for byte,
 // the event log and the stand-in's accounting, for the run's main paths and
 // the configuration and file-name mends.
+#include <sys/stat.h>
+
+#include <signal.h>
+
+#include <chrono>
 #include <regex>
 
 #include "ConsoleFixture.h"
@@ -209,6 +214,29 @@ TEST_F(EndToEnd, ServerNameThatIsNoFileNameIsRefused) {
   EXPECT_EQ(folder.Files(), (std::vector<std::string>{"BOXSTATCON.INI", "boxstatcon"}));
 }
 
+TEST_F(EndToEnd, ServerNameOf250BytesGetsItsReport) {
+  // With ".txt" the report's name is 254 bytes, one short of the limit.
+  const std::string name = "SRV" + std::string(247, 'X');
+  orgdb::Server server;
+  server.siteId = machine.org().Sites().at(0).id;
+  server.name = name;
+  server.legacyDn = "/o=Org/ou=Site/cn=Configuration/cn=Servers/cn=" + name;
+  server.version = machine.org().Servers().at(0).version;
+  orgdb::Mailbox mailbox;
+  mailbox.serverId = machine.org().AddServer(server);
+  mailbox.alias = "long";
+  mailbox.emailAddress = "/o=Org/ou=Site/cn=Recipients/cn=long";
+  mailbox.displayName = "Long";
+  AddMailbox(mailbox);
+  Prepare();
+  folder.WriteIni(Ini("", "", name));
+  const ProgramRun run = Run();
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_EQ(Lines(folder.ReadFile(name + ".txt")).size(), 2u);
+  EXPECT_EQ(folder.Files(),
+            (std::vector<std::string>{"BOXSTATCON.INI", name + ".txt", "boxstatcon"}));
+}
+
 TEST_F(EndToEnd, ReportThatCannotBeWrittenEndsWithTheMessageAfterGoodBye) {
   Prepare();
   folder.WriteIni(Ini());
@@ -270,6 +298,38 @@ TEST_F(EndToEnd, LogonFailureRemovesTheTemporaryProfileAndIsLogged) {
   EXPECT_EQ(acc->profiles, 1);
 }
 
+TEST_F(EndToEnd, TheNextRunRemovesTheProfileOfAnEndedRun) {
+  // The first run cannot delete its profile, and ends: the profile stays,
+  // as after a run killed outright.
+  machine.org().AddFault({0, "IProfAdmin::DeleteProfile", E_FAIL, {}, {}, {}, {}, {}});
+  Prepare();
+  folder.WriteIni(Ini("LogSuccess=0\nMailbox=jsmith\nServerName=SRV01\n"));
+  const ProgramRun first = Run();
+  ASSERT_EQ(first.exitCode, 0);
+  std::smatch made;
+  ASSERT_TRUE(std::regex_search(first.out, made, std::regex("\"(MAILBOXSTAT [0-9A-F ]{26})\"")));
+  const std::string leftOver = made[1];
+  const auto hiveHas = [this](const std::string& text) {
+    return UserHiveText().find(text) != std::string::npos;
+  };
+  ASSERT_TRUE(hiveHas(leftOver));
+
+  machine.org().ClearFaults();
+  machine.CloseOrg();
+  const ProgramRun second = Run();
+  EXPECT_EQ(second.exitCode, 0);
+  const std::string said =
+      "Temporary MAPI profile \"" + leftOver + "\" of an ended run is DELETED!";
+  // Said before the run's own profile is made.
+  EXPECT_EQ(second.out.rfind(Banner() + "Organization: Org\n" + said + "\n", 0), 0u) << second.out;
+  EXPECT_FALSE(hiveHas(leftOver));
+  EXPECT_FALSE(hiveHas("MAILBOXSTAT"));  // nor the second run's own
+  const auto events = OurEvents();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].type, 2);
+  EXPECT_EQ(events[0].strings.at(0), said);
+}
+
 TEST_F(EndToEnd, MailboxWithoutServerUsesTheDefaultProfile) {
   Prepare();
   folder.WriteIni(Ini("Mailbox=jsmith\n"));
@@ -288,6 +348,120 @@ TEST_F(EndToEnd, WithoutTheMessagingSwitchMapiIsNotLoaded) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out,
             Banner() + "Organization: Org\nMAPI Initialize...\nThe MAPI Error!\nGood Bye!\n");
+}
+
+TEST_F(EndToEnd, FifoInThePlaceOfAMachineFileDoesNotHang) {
+  const struct {
+    const char* why;
+    const char* file;
+    bool reportWritten;  // the FIFO costs the run only what the file was for
+  } cases[] = {
+      {"event log", "eventlog/Application.jsonl", true},
+      {"profile hive: no profile to log on with", "registry/HKEY_CURRENT_USER.reg", false},
+      {"stand-in accounting", "mapisim/accounting.jsonl", true},
+  };
+  Prepare();
+  folder.WriteIni(Ini());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    const std::string path = machine.root() + "/" + c.file;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    const bool existed = std::filesystem::exists(path);
+    if (existed) std::filesystem::rename(path, path + ".saved");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0);
+    RunControl control;
+    control.timeout = std::chrono::seconds(20);
+    const ProgramRun run = folder.Run(control);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.ends_with("Good Bye!\n")) << run.out;
+    EXPECT_EQ(folder.Exists("SRV01.txt"), c.reportWritten);
+    std::filesystem::remove(path);
+    std::filesystem::remove(folder.Path("SRV01.txt"));
+    if (existed) std::filesystem::rename(path + ".saved", path);
+  }
+}
+
+// A server large enough that its warnings fill standard output's buffers
+// several times while the pass is still going.
+class NoisyServer : public ConsoleFixture {
+ protected:
+  NoisyServer() { orgOptions.mailboxes = 400; }
+  void SetUp() override {
+    ConsoleFixture::SetUp();
+    // Every owner lookup fails and says so: about 400 bytes per mailbox.
+    machine.org().AddFault({0, "IABContainer::ResolveNames", MAPI_E_NOT_FOUND, {}, {}, {}, {}, {}});
+  }
+};
+
+TEST_F(NoisyServer, ClosedStandardOutputDoesNotStopTheReport) {
+  Prepare();
+  folder.WriteIni(Ini("LogSuccess=1\n", "RealNTAccount=1\n"));
+  RunControl control;
+  control.closeAfterLines = 1;  // boxstatcon | head -1
+  const ProgramRun run = folder.Run(control);
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(Lines(folder.ReadFile("SRV01.txt")).size(), 401u);
+  // The rest of the run went on unseen: the event log has its end.
+  const auto events = OurEvents();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().strings.at(0), "MAPI UnInitialize - OK!");
+}
+
+// A server whose pass, resolving every owner, takes long enough to be
+// interrupted at many points, yet runs in about a second.
+class LargeServer : public ConsoleFixture {
+ protected:
+  LargeServer() { orgOptions.mailboxes = 1000; }
+};
+
+TEST_F(LargeServer, StopSignalsEndTheRunWithItsCleanUpAtAnyPoint) {
+  Prepare();
+  folder.WriteIni(Ini("LogSuccess=1\nMailbox=jsmith\nServerName=SRV01\n", "RealNTAccount=1\n"));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Run().exitCode, 0);
+  const auto length = std::chrono::steady_clock::now() - start;
+  const std::string report = folder.ReadFile("SRV01.txt");
+  ASSERT_EQ(Lines(report).size(), 1001u);
+  std::filesystem::remove(folder.Path("SRV01.txt"));
+
+  // Points spread over the run, from about the profile's creation to the
+  // report; the run's length varies, so the points are parts of it. (Before
+  // main() installs the handlers a signal still kills the process: the
+  // first point is past the start-up.)
+  const struct {
+    int signal;
+    double at;  // part of an uninterrupted run's length
+  } points[] = {{SIGINT, 0.15}, {SIGTERM, 0.2}, {SIGINT, 0.3},  {SIGTERM, 0.4},
+                {SIGHUP, 0.5},  {SIGINT, 0.6},  {SIGTERM, 0.7}, {SIGINT, 0.8}};
+  for (const auto& p : points) {
+    SCOPED_TRACE(std::to_string(p.signal) + " at " + std::to_string(p.at));
+    RunControl control;
+    control.signal = p.signal;
+    control.signalAfter = std::chrono::duration_cast<std::chrono::milliseconds>(length * p.at);
+    // A run faster than the measured one may end before its signal: then
+    // the point is tried again earlier in the run.
+    ProgramRun run;
+    for (int attempt = 0; attempt < 4; ++attempt, control.signalAfter /= 2) {
+      run = folder.Run(control);
+      ASSERT_FALSE(run.timedOut);
+      EXPECT_TRUE(run.out.ends_with("Good Bye!\n")) << run.exitCode << "\n" << run.out;
+      // A report is there whole or not at all, and nothing else is left.
+      if (folder.Exists("SRV01.txt")) {
+        EXPECT_TRUE(folder.ReadFile("SRV01.txt") == report);
+      }
+      std::filesystem::remove(folder.Path("SRV01.txt"));
+      EXPECT_EQ(folder.Files(), (std::vector<std::string>{"BOXSTATCON.INI", "boxstatcon"}));
+      EXPECT_EQ(UserHiveText().find("MAILBOXSTAT"), std::string::npos);
+      const auto acc = RunAccounting();
+      ASSERT_TRUE(acc);
+      EXPECT_TRUE(acc->Balanced());
+      EXPECT_EQ(acc->profiles, 1);
+      if (run.exitCode != 0) break;
+    }
+    EXPECT_EQ(run.exitCode, 128 + p.signal);
+  }
 }
 
 }  // namespace

@@ -2,14 +2,18 @@
 // file written whole or not at all.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "ConsoleReport.h"
 #include "LocaleSettings.h"
+#include "StopSignals.h"
 
 namespace {
 
@@ -152,6 +156,104 @@ TEST_F(ReportTest, AFolderInThePlaceOfTheFileRaises) {
   }
   // The temporary file is gone again.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST(TemporaryNameFor, AlwaysFitsTheFileNameLimit) {
+  const std::string suffix = ".XXXXXX";
+  const struct {
+    const char* why;
+    std::string path;
+    std::string want;
+  } cases[] = {
+      {"short name: the suffix appended", "/r/SRV01.txt", "/r/SRV01.txt.XXXXXX"},
+      {"exactly at the limit with the suffix", "/r/" + std::string(248, 'a'),
+       "/r/" + std::string(248, 'a') + suffix},
+      {"one byte over: the name shortened", "/r/" + std::string(249, 'a'),
+       "/r/" + std::string(248, 'a') + suffix},
+      {"longest legal name", "/r/" + std::string(255, 'b'), "/r/" + std::string(248, 'b') + suffix},
+      {"the folder does not count", "/" + std::string(300, 'd') + "/x.txt",
+       "/" + std::string(300, 'd') + "/x.txt" + suffix},
+      {"no folder", std::string(250, 'c'), std::string(248, 'c') + suffix},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(console::TemporaryNameFor(c.path, suffix), c.want);
+  }
+}
+
+TEST_F(ReportTest, NamesUpToTheLimitAreWritten) {
+  for (const std::size_t length : {248u, 249u, 250u, 255u}) {
+    SCOPED_TRACE(length);
+    console::ConsoleReport report('"', ',');
+    report.Add(Smith());
+    const std::string path = dir_ + "/" + std::string(length - 4, 'S') + ".txt";
+    std::ostringstream out;
+    report.Write(path, out);
+    EXPECT_EQ(Read(path), report.HeaderLine() + "\r\n" + report.RecordLine(Smith()) + "\r\n");
+    fs::remove(path);
+  }
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(ReportTest, ModeFollowsTheUmaskOrTheReplacedReport) {
+  const struct {
+    const char* why;
+    mode_t umask;
+    std::optional<mode_t> older;  // the report already there, and its mode
+    mode_t want;
+  } cases[] = {
+      {"new file under umask 077 is private", 077, std::nullopt, 0600},
+      {"new file under umask 022", 022, std::nullopt, 0644},
+      {"new file under umask 002", 002, std::nullopt, 0664},
+      {"a 0600 report stays 0600", 022, 0600, 0600},
+      {"a 0640 report stays 0640 under umask 077", 077, 0640, 0640},
+      {"a 0444 report stays 0444", 022, 0444, 0444},
+  };
+  const std::string path = dir_ + "/SRV01.txt";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    fs::remove(path);
+    if (c.older) {
+      std::ofstream(path) << "an older report";
+      ASSERT_EQ(::chmod(path.c_str(), *c.older), 0);
+    }
+    const mode_t previous = ::umask(c.umask);
+    console::WriteFileReplacing(path, {"report\r\n"});
+    ::umask(previous);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, c.want);
+    EXPECT_EQ(Read(path), "report\r\n");
+  }
+}
+
+TEST_F(ReportTest, ReplacedReportKeepsItsGroupWhereAllowed) {
+  if (::getuid() != 0) GTEST_SKIP() << "giving a file a group other than ours needs root";
+  const std::string path = dir_ + "/SRV01.txt";
+  std::ofstream(path) << "an older report";
+  const gid_t other = 4242;
+  ASSERT_EQ(::chown(path.c_str(), static_cast<uid_t>(-1), other), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  console::WriteFileReplacing(path, {"report\r\n"});
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_gid, other);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(ReportTest, AStopSignalLeavesNoPartialReport) {
+  const std::string path = dir_ + "/SRV01.txt";
+  std::ofstream(path) << "an older report";
+  console::ConsoleReport report('"', ',');
+  report.Add(Smith());
+  std::ostringstream out;
+  console::SetStopSignalForTesting(SIGTERM);
+  EXPECT_THROW(report.Write(path, out), console::RunInterrupted);
+  console::SetStopSignalForTesting(0);
+  // The older report is untouched and the temporary is gone.
+  EXPECT_EQ(Read(path), "an older report");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(out.str(), "");
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 // failed step with its exact message, the success path, the deletion, and
 // the stand-in's accounting back to zero afterwards.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <optional>
 #include <sstream>
@@ -293,6 +297,82 @@ TEST(ConsoleTempProfile, ALeftoverOfTheSameNameIsReplaced) {
   machine.ExpectBalanced(profiles + 1, "one profile of that name");
   DeleteWithMapi(reporter, *name);
   machine.ExpectBalanced(profiles, "after the deletion");
+}
+
+// "<prefix> <pid> <time high> <time low>" as MakeProfileName writes it.
+std::string TempProfileName(const char* prefix, unsigned pid, std::uint64_t fileTime) {
+  char name[64];
+  std::snprintf(name, sizeof name, "%s %08X %08X %08X", prefix, pid,
+                static_cast<unsigned>(fileTime >> 32), static_cast<unsigned>(fileTime));
+  return name;
+}
+
+std::uint64_t FileTimeNow() {
+  SYSTEMTIME now{};
+  GetSystemTime(&now);
+  FILETIME time{};
+  SystemTimeToFileTime(&now, &time);
+  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+TEST(ConsoleTempProfile, LeftOversOfEndedRunsAreDeletedFirst) {
+  StandInMachine machine(Flavour::Console);
+  ASSERT_TRUE(machine.ok());
+  // A process identifier that no process has any more: a child's, reaped.
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  const auto self = static_cast<unsigned>(::getpid());
+  const std::uint64_t now = FileTimeNow();
+  const std::uint64_t in2006 = 127856880000000000ULL;
+  const struct {
+    std::string name;
+    bool deleted;
+    const char* why;
+  } profiles[] = {
+      {TempProfileName("MAILBOXSTAT", static_cast<unsigned>(child), now), true,
+       "its process has ended"},
+      {TempProfileName("MAILBOXSTAT", self, now), false, "its process is running"},
+      {TempProfileName("MAILBOXSTAT", self, in2006), true,
+       "its identifier now belongs to a later process"},
+      {TempProfileName("TABRIX_STAT", static_cast<unsigned>(child), now), false,
+       "another program's"},
+      {"MAILBOXSTAT LEFTOVER", false, "not a name the program makes"},
+      {TempProfileName("MAILBOXSTAT", static_cast<unsigned>(child), now) + " x", false,
+       "not a name the program makes either"},
+  };
+  ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
+  {
+    mapi::ComPtr<IProfAdmin> admin;
+    ASSERT_EQ(mapi::MAPIAdminProfiles(0, mapi::Out(admin)), S_OK);
+    for (const auto& p : profiles) {
+      std::string name = p.name;
+      ASSERT_EQ(admin->CreateProfile(name.data(), nullptr, 0, 0), S_OK) << name;
+    }
+  }
+  mapi::MAPIUninitialize();
+
+  std::ostringstream out;
+  mapi::ProfileReporter reporter{Flavour::Console, &out};
+  std::vector<std::string> said;
+  reporter.leftOverDeleted = [&said](const std::string& name) { said.push_back(name); };
+  std::optional<std::string> name;
+  EXPECT_EQ(mapi::CreateTempProfile(reporter, "jsmith", "SRV01", &name), S_OK);
+  const std::vector<std::string> left = machine.ProfileNames();
+  std::vector<std::string> wantSaid;
+  for (const auto& p : profiles) {
+    SCOPED_TRACE(p.why);
+    EXPECT_EQ(std::find(left.begin(), left.end(), p.name) == left.end(), p.deleted);
+    if (p.deleted) wantSaid.push_back(p.name);
+  }
+  std::sort(said.begin(), said.end());
+  std::sort(wantSaid.begin(), wantSaid.end());
+  EXPECT_EQ(said, wantSaid);
+  // The run's own profile is made as before.
+  ASSERT_TRUE(name);
+  EXPECT_NE(std::find(left.begin(), left.end(), *name), left.end());
+  DeleteWithMapi(reporter, *name);
 }
 
 TEST(ConsoleTempProfile, DeletionFailuresAreWrittenSeparated) {

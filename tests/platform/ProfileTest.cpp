@@ -1,6 +1,11 @@
 // Private-profile reading: the parser's rules, table-driven, and the Win32
 // calls' buffer and return-value rules.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <ctime>
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -183,6 +188,47 @@ TEST_F(ProfileCalls, WindowsStylePathsAndFileNameCase) {
   EXPECT_EQ(GetPrivateProfileIntA("Config", "LogSuccess", 0, windowsPath.c_str()), 1u);
   // A bare file name lives in the machine root, the Windows directory here.
   EXPECT_EQ(GetPrivateProfileIntA("Config", "LogSuccess", 0, "BoxStatCon.ini"), 1u);
+}
+
+// Sets a file's times an hour back, as for a file written long ago.
+void MakeOld(const std::string& path) {
+  timespec times[2]{};
+  ::clock_gettime(CLOCK_REALTIME, &times[0]);
+  times[0].tv_sec -= 3600;
+  times[1] = times[0];
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST_F(ProfileCalls, AFileIsParsedOncePerVersion) {
+  using platform::detail::IniParseCountForTesting;
+  const struct {
+    const char* why;
+    const char* logSuccess;  // rewrites the file (same size) with this value; null: as it is
+    bool old;                // then sets its times an hour back
+    unsigned want;
+    std::optional<std::size_t> parses;  // for the 100 reads of this step
+  } steps[] = {
+      {"a file written long ago is parsed once", nullptr, true, 1, 1},
+      {"and then answered from memory", nullptr, false, 1, 0},
+      {"a new version at the same size is seen", "7", false, 7, std::nullopt},
+      {"and another just after it", "8", false, 8, std::nullopt},
+      {"once settled it is parsed once more", nullptr, true, 8, 1},
+      {"and then answered from memory again", nullptr, false, 8, 0},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.why);
+    if (step.logSuccess)
+      root_.Write("BOXSTATCON.INI", std::string("[Config]\nLogSuccess=") + step.logSuccess + "\n");
+    if (step.old) MakeOld(ini_);
+    const std::size_t before = IniParseCountForTesting();
+    for (int i = 0; i < 100; ++i)
+      ASSERT_EQ(GetPrivateProfileIntA("Config", "LogSuccess", 0, ini_.c_str()), step.want);
+    // A file changed within the last moments is read again on every call
+    // until its times can tell a later change apart.
+    if (step.parses) {
+      EXPECT_EQ(IniParseCountForTesting() - before, *step.parses);
+    }
+  }
 }
 
 TEST(ProfileWinIni, GetProfileIntReadsWinIniOfTheMachineRoot) {

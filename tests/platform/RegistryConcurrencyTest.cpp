@@ -4,7 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "FileUtil.h"
 #include "HiveStore.h"
@@ -118,4 +121,43 @@ TEST(RegistryConcurrency, ACrashBeforeTheRenameLeavesTheOldHive) {
   EXPECT_NE(key->FindValue("kept"), nullptr);
   EXPECT_EQ(key->FindValue("lost"), nullptr);
   EXPECT_NE(key->FindValue("after"), nullptr);
+}
+
+TEST(RegistryConcurrency, TheNextWriteRemovesADeadWritersTemporary) {
+  TempMachineRoot root;
+  ASSERT_EQ(SetNumber("Crash", "kept", 7), ERROR_SUCCESS);
+  const pid_t child = Spawn([] {
+    platform::detail::SetBeforeRenameHookForTesting([] { ::_exit(42); });
+    SetNumber("Crash", "lost", 8);
+    return 0;  // not reached: the hook ends the process
+  });
+  ASSERT_EQ(ExitStatus(child), 42);
+  const std::string folder = root.path() + "/registry";
+  const std::string hiveFile = "HKEY_LOCAL_MACHINE.reg";
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
+    const std::string name = e.path().filename().string();
+    if (name.size() == hiveFile.size() + 7 && name != hiveFile + ".lock") left.push_back(name);
+  }
+  ASSERT_EQ(left.size(), 1u);  // the dead writer's temporary
+
+  const struct {
+    const char* name;
+    bool kept;
+    const char* why;
+  } others[] = {
+      {"HKEY_LOCAL_MACHINE.reg.bak", true, "not a temporary's name"},
+      {"HKEY_LOCAL_MACHINE.reg.ab-12c", true, "not mkstemp's letters"},
+      {"HKEY_CURRENT_USER.reg.Ab12Cd", true, "another hive's: its writer may be at work"},
+      {"HKEY_LOCAL_MACHINE.reg.Zz9Yy8", false, "another stale temporary of this hive"},
+  };
+  for (const auto& o : others) std::ofstream(folder + "/" + o.name) << "x";
+  ASSERT_EQ(SetNumber("Crash", "after", 9), ERROR_SUCCESS);
+
+  EXPECT_FALSE(std::filesystem::exists(folder + "/" + left[0]));
+  EXPECT_TRUE(std::filesystem::exists(folder + "/" + hiveFile + ".lock"));
+  for (const auto& o : others) {
+    SCOPED_TRACE(o.why);
+    EXPECT_EQ(std::filesystem::exists(folder + "/" + o.name), o.kept);
+  }
 }

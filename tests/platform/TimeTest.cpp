@@ -1,5 +1,9 @@
 // System time and the FILETIME <-> SYSTEMTIME conversions.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
 
 #include <cstdlib>
 #include <ctime>
@@ -144,4 +148,26 @@ TEST(FileTimeToLocalFileTime, ShiftsByTheOffsetInForceNow) {
       EXPECT_EQ(static_cast<std::int64_t>(FileTimeValue(out) - utc), local.tm_gmtoff * 10000000LL);
     }
   }
+}
+
+TEST(GetProcessCreationTime, RunningProcessesOnly) {
+  SYSTEMTIME now{};
+  GetSystemTime(&now);
+  FILETIME nowTime{};
+  ASSERT_TRUE(SystemTimeToFileTime(&now, &nowTime));
+  const auto ticks = [](const FILETIME& t) {
+    return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  // This process began before now (to the second) and not long before.
+  FILETIME started{};
+  ASSERT_TRUE(GetProcessCreationTime(GetCurrentProcessId(), &started));
+  EXPECT_LE(ticks(started), ticks(nowTime) + 10'000'000ULL);
+  EXPECT_GE(ticks(started) + 3600 * 10'000'000ULL, ticks(nowTime));
+  // A child that has ended and been reaped has no process any more.
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  EXPECT_FALSE(GetProcessCreationTime(static_cast<DWORD>(child), &started));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_FALSE(GetProcessCreationTime(GetCurrentProcessId(), nullptr));
 }
