@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "GuiDialogs.h"
@@ -21,7 +22,8 @@ inline double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-// A seam that shows nothing and counts what it was asked to show.
+// A seam that shows nothing, counts what it was asked to show and keeps the
+// last one-shot timer for the caller to fire.
 class SilentDialogs final : public gui::TGuiDialogs {
  public:
   void ErrorBox(const std::string& text) override { Note(text); }
@@ -36,12 +38,13 @@ class SilentDialogs final : public gui::TGuiDialogs {
   void ShowHourglass() override {}
   void RestoreCursor() override {}
   int ExecModal(QDialog&) override { return 0; }
-  void OneShot(QObject*, int, std::function<void()>) override {}
+  void OneShot(QObject*, int, std::function<void()> fire) override { timer = std::move(fire); }
   std::optional<gui::SaveFileChoice> SaveFileName(QWidget*, const gui::SaveFileRequest&) override {
     return std::nullopt;
   }
   bool PrintDialog(QWidget*, QPrinter&, int, int) override { return false; }
   void RunPreview(QWidget&) override {}
+  std::function<void()> timer;
   int messages = 0;
 
  private:
