@@ -76,4 +76,47 @@ std::optional<FaultHit> CheckFault(std::string_view call, const MatchText* match
   return hit;
 }
 
+std::vector<Alteration> CheckAlterations(std::string_view call, std::string_view match,
+                                         ULONG flags) {
+  std::vector<Alteration> found;
+  Registry& r = TheRegistry();
+  if (!r.any.load(std::memory_order_relaxed)) return found;
+  std::lock_guard lock(r.mutex);
+  const orgdb::FaultMatchText text = [match] { return match; };
+  for (auto& a : r.faults) {
+    const std::string& name = a.fault.call;
+    if (name.size() <= call.size() + 1 || name.compare(0, call.size(), call) != 0 ||
+        name[call.size()] != '/')
+      continue;
+    if (orgdb::FaultFits(a.fault, name, &text, flags, a.seen))
+      found.push_back(Alteration{name.substr(call.size() + 1), a.fault.hr, a.fault.message});
+  }
+  return found;
+}
+
+void AlterAnswer(const std::vector<Alteration>& alterations, Answer& answer) {
+  PropCell& cell = answer.cell;
+  // Bytes for resized binaries; their content is of no interest.
+  static const std::string kFiller(65536, '\x5A');
+  for (const Alteration& a : alterations) {
+    const ULONG tag = static_cast<ULONG>(a.number);
+    if (PROP_ID(tag) != PROP_ID(cell.tag)) continue;
+    if (a.action == "drop") {
+      cell = ErrorCell(tag, MAPI_E_NOT_FOUND);
+      answer.widen = false;
+    } else if (a.action == "retype") {
+      cell = PropCell{tag, 0, {}};
+      answer.widen = false;
+    } else if (a.action == "resize" && cell.Type() == PT_BINARY) {
+      std::size_t n = 0;
+      try {
+        n = a.text ? std::stoul(*a.text) : 0;
+      } catch (const std::exception&) {
+        n = 0;
+      }
+      cell.bytes = std::string_view(kFiller).substr(0, n);
+    }
+  }
+}
+
 }  // namespace mapisim

@@ -56,6 +56,23 @@
 // twice keeps counting. The functions that return nothing (MAPIUninitialize,
 // FreeProws, FreePadrlist) and the two TabrixSim functions cannot report a
 // failure and are not subject to faults; AddRef and Release neither.
+//
+// Alterations: a fault whose call is one of the names below, with its
+// suffix, does not fail the call but changes what it returns, so that
+// tests can hand a caller malformed answers. match, nth and flags narrow
+// it as above (the match argument is the call's own); message and
+// component are not an error record here. Several may apply to one call.
+//   IMAPITable::GetRowCount/offset .......... the count returned is moved by
+//                                             `hr` (signed; never below 0)
+//   IMAPITable::QueryRows/<action>,
+//   IMAPIProp::GetProps/<action> ............ (folders only) act on the value
+//                                             whose property identifier is that of
+//                                             the tag in `hr`, in every row:
+//     /drop    the value is absent (an error value MAPI_E_NOT_FOUND)
+//     /retype  the value has the type of the tag in `hr`, with no content
+//              (0, or an empty text or binary)
+//     /resize  a binary value is replaced by as many bytes as `message`
+//              says in decimal (at most 65536)
 #pragma once
 
 #include <optional>
@@ -66,6 +83,7 @@
 
 #include "MAPIDefs.h"
 #include "OrgDb.h"
+#include "PropValues.h"
 
 namespace mapisim {
 
@@ -111,6 +129,21 @@ inline std::optional<FaultHit> CheckFault(std::string_view call, std::string_vie
   auto text = [match] { return std::string(match); };
   return CheckFault(call, text, flags);
 }
+// An alteration in force for a call: the action after the '/' of its name,
+// its number (`hr`) and its text (`message`).
+struct Alteration {
+  std::string action;
+  std::int32_t number = 0;
+  std::optional<std::string> text;
+};
+
+// The alterations that fit a call, in the order they were added.
+std::vector<Alteration> CheckAlterations(std::string_view call, std::string_view match,
+                                         ULONG flags);
+
+// Applies the value alterations to one value about to be returned.
+void AlterAnswer(const std::vector<Alteration>& alterations, Answer& answer);
+
 inline std::optional<FaultHit> CheckFaultNoMatch(std::string_view call, ULONG flags) {
   return CheckFault(call, nullptr, flags);
 }

@@ -117,9 +117,11 @@ HRESULT Folder::GetProps(LPSPropTagArray lpPropTagArray, ULONG ulFlags, ULONG* l
   if (lppPropArray) *lppPropArray = nullptr;
   if (auto hr = Fault("IMAPIProp::GetProps", kind_, ulFlags)) return *hr;
   return Guarded(kComponentStore, [&]() -> HRESULT {
-    if (folder_)
+    if (folder_) {
+      const auto alterations = CheckAlterations("IMAPIProp::GetProps", kind_, ulFlags);
       return AnswerGetProps(FolderProps(entryId_, *folder_), lpPropTagArray, ulFlags, lpcValues,
-                            lppPropArray);
+                            lppPropArray, [&](Answer& a) { AlterAnswer(alterations, a); });
+    }
     const bool hasTop = store_->mailboxId != 0 && store_->db->TopFolder(store_->mailboxId);
     std::vector<PropCell> props = {
         BinaryCell(PR_ENTRYID, entryId_),    LongCell(PR_OBJECT_TYPE, MAPI_FOLDER),

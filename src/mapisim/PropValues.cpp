@@ -180,7 +180,8 @@ bool ValidTagArray(const SPropTagArray* tags) {
 }
 
 HRESULT AnswerGetProps(std::span<const PropCell> props, const SPropTagArray* tags, ULONG flags,
-                       ULONG* lpcValues, LPSPropValue* lppPropArray) {
+                       ULONG* lpcValues, LPSPropValue* lppPropArray,
+                       const std::function<void(Answer&)>& alter) {
   if (!lpcValues || !lppPropArray) return MAPI_E_INVALID_PARAMETER;
   *lpcValues = 0;
   *lppPropArray = nullptr;
@@ -196,6 +197,8 @@ HRESULT AnswerGetProps(std::span<const PropCell> props, const SPropTagArray* tag
       answers.push_back(unicode && c.Type() == PT_STRING8 ? Widened(c) : Answer{c, false});
     }
   }
+  if (alter)
+    for (auto& a : answers) alter(a);
   bool anyError = false;
   for (const auto& a : answers) anyError |= a.cell.IsError();
   SCODE sc = WritePropArray(answers, lppPropArray);

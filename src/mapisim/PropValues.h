@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -71,8 +72,10 @@ SCODE WritePropArray(std::span<const Answer> values, LPSPropValue* out);
 // GetProps over an object's properties: the requested tags in order, or all
 // properties when `tags` is null. Returns S_OK, MAPI_W_ERRORS_RETURNED when
 // any value is an error, or a failure with nothing returned.
+// `alter`, when set, may change each value before it is written.
 HRESULT AnswerGetProps(std::span<const PropCell> props, const SPropTagArray* tags, ULONG flags,
-                       ULONG* lpcValues, LPSPropValue* lppPropArray);
+                       ULONG* lpcValues, LPSPropValue* lppPropArray,
+                       const std::function<void(Answer&)>& alter = {});
 
 // The largest tag or row count accepted from a caller; more is refused as an
 // invalid parameter rather than trusted for a size computation.

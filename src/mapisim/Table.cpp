@@ -41,7 +41,10 @@ HRESULT Table::GetRowCount(ULONG ulFlags, ULONG* lpulCount) {
   if (auto hr = Fault("IMAPITable::GetRowCount", kind_, ulFlags)) return *hr;
   return Guarded(component_, [&]() -> HRESULT {
     if (!lpulCount) return MAPI_E_INVALID_PARAMETER;
-    *lpulCount = Count();
+    std::int64_t count = Count();
+    for (const Alteration& a : CheckAlterations("IMAPITable::GetRowCount", kind_, ulFlags))
+      if (a.action == "offset") count = std::max<std::int64_t>(count + a.number, 0);
+    *lpulCount = static_cast<ULONG>(count);
     return S_OK;
   });
 }
@@ -130,7 +133,8 @@ HRESULT Table::QueryRows(LONG lRowCount, ULONG ulFlags, LPSRowSet* lppRows) {
     }
     scratch_.Clear();
     if (n > 0) ReadRows(first, n, scratch_);
-    SCODE sc = MakeRowSet(scratch_, lppRows);
+    SCODE sc =
+        MakeRowSet(scratch_, CheckAlterations("IMAPITable::QueryRows", kind_, ulFlags), lppRows);
     scratch_.Clear();
     if (FAILED(sc)) return Fail(sc, "Not enough memory for the rows.", component_);
     const ULONG got = (*lppRows)->cRows;
@@ -195,7 +199,8 @@ void Table::Rebuild() {
   direct_ = false;
 }
 
-SCODE Table::MakeRowSet(const RowBatch& batch, LPSRowSet* out) const {
+SCODE Table::MakeRowSet(const RowBatch& batch, const std::vector<Alteration>& alterations,
+                        LPSRowSet* out) const {
   *out = nullptr;
   const auto rows = static_cast<ULONG>(batch.Rows());
   void* block = nullptr;
@@ -209,6 +214,8 @@ SCODE Table::MakeRowSet(const RowBatch& batch, LPSRowSet* out) const {
     const auto row = batch.Row(r);
     for (std::size_t c = 0; c < columns_.size(); ++c)
       answers[c] = LookupWithHint(row, columns_[c], &hints[c]);
+    if (!alterations.empty())
+      for (Answer& a : answers) AlterAnswer(alterations, a);
     sc = WritePropArray(answers, &set->aRow[r].lpProps);
     if (FAILED(sc)) {
       FreeRowSet(set);  // the rows written so far: cRows counts them

@@ -43,7 +43,8 @@ class Table final : public SimObject<IMAPITable> {
   // Chooses between reading the source directly and a materialised,
   // filtered and sorted view, after the restriction or the sort changed.
   void Rebuild();
-  SCODE MakeRowSet(const RowBatch& batch, LPSRowSet* out) const;
+  SCODE MakeRowSet(const RowBatch& batch, const std::vector<Alteration>& alterations,
+                   LPSRowSet* out) const;
 
   std::string kind_;
   const char* component_;

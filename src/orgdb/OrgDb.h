@@ -283,6 +283,9 @@ class OrgDb {
   void UpdateServer(const Server& server);
   std::int64_t AddMailbox(const Mailbox& mailbox);
   std::int64_t AddFolder(const Folder& folder);
+  // Removes a folder and its stored messages, as a store does when the
+  // folder is deleted; its subfolders must be removed first.
+  void RemoveFolder(std::int64_t id);
   // Throws OrgDbError when the folder's messages are generated.
   std::int64_t AddMessage(const Message& message);
   // Makes the folder's messages derived ones (the folder must hold no stored

@@ -238,6 +238,24 @@ void OrgDb::RemoveFault(std::int64_t id) {
   q.Bind(1, id).Run();
 }
 
+void OrgDb::RemoveFolder(std::int64_t id) {
+  impl_->RequireWritable();
+  auto children = impl_->Prepare("SELECT 1 FROM folders WHERE parent_id = ?1 LIMIT 1");
+  children.Bind(1, id);
+  if (children.Step()) throw OrgDbError("The folder still has subfolders.");
+  impl_->InvalidateCursors();
+  Begin();
+  try {
+    impl_->Prepare("DELETE FROM messages WHERE folder_id = ?1").Bind(1, id).Run();
+    impl_->Prepare("DELETE FROM folders WHERE id = ?1").Bind(1, id).Run();
+  } catch (...) {
+    impl_->transactionDepth = 0;
+    sqlite3_exec(impl_->db, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+  Commit();
+}
+
 void OrgDb::ClearFaults() {
   impl_->RequireWritable();
   impl_->Prepare("DELETE FROM faults").Run();

@@ -45,7 +45,7 @@ class Recorder : public core::FolderWalkListener, public core::ContentsListener 
   }
   void BeforeFolder() override { ++folders; }
   void RecordAppended(const core::TMsgBoxReport& record) override {
-    paths += (paths.empty() ? "" : ",") + record.folderPath;
+    paths += (records++ == 0 ? "" : ",") + record.folderPath;
   }
   void FolderOpened() override { opened = true; }
   void RowCountKnown(ULONG count) override { counted = count; }
@@ -60,6 +60,7 @@ class Recorder : public core::FolderWalkListener, public core::ContentsListener 
   std::vector<core::TOneFolderMessages> rows;
   int failures = 0;
   int folders = 0;
+  int records = 0;  // so that empty paths still count in `paths`
   bool opened = false;
   std::optional<ULONG> counted;
 };
@@ -163,6 +164,7 @@ struct WalkCase {
   const char* walked;  // tree nodes or record paths
   const char* report;  // null: none; the MAPI error text is checked by its start
   bool plain = false;
+  const char* text = nullptr;  // an alteration's text
 };
 
 constexpr auto T = FolderWalkKind::Tree;
@@ -218,6 +220,19 @@ const WalkCase kWalkCases[] = {
      "Error"},
     {"a folder's properties, another code", "IMAPIProp::GetProps", MAPI_E_NO_ACCESS, "folder", 1,
      {}, S, "", kMapiText},
+    // Malformed answers rather than failures: the walk takes them as they
+    // come and ends where its failure handling says.
+    {"a row's entry ID of no bytes ends the level, silently in the tree", "IMAPITable::QueryRows/resize", PR_ENTRYID, "hierarchy", 1, {}, T, "", nullptr, false, "0"},
+    {"the same in the statistics walk, with the MAPI text", "IMAPITable::QueryRows/resize", PR_ENTRYID, "hierarchy", 1, {}, S, "", kMapiText, false, "0"},
+    {"a row's entry ID of 4 KiB", "IMAPITable::QueryRows/resize", PR_ENTRYID, "hierarchy", 1, {}, T, "", nullptr, false, "4096"},
+    {"a folder's own entry ID of no bytes: its subfolders do not open", "IMAPIProp::GetProps/resize", PR_ENTRYID, "folder", 1, {}, T, "Inbox", nullptr, false, "0"},
+    {"a folder's own entry ID of 4 KiB", "IMAPIProp::GetProps/resize", PR_ENTRYID, "folder", 1, {}, S, "/Inbox", kMapiText, false, "4096"},
+    {"no PR_URL_NAME: an empty path", "IMAPIProp::GetProps/drop", PR_URL_NAME, "folder", 1, {}, S, ",/Inbox/Projects,/Sent Items,/Deleted Items", nullptr},
+    {"PR_URL_NAME of another type: empty paths", "IMAPIProp::GetProps/retype", PROP_TAG(PT_LONG, PROP_ID(PR_URL_NAME)), "folder", {}, {}, S, ",,,", nullptr},
+    {"a row count above the rows reads them all", "IMAPITable::GetRowCount/offset", 2, "hierarchy", {}, {}, T, kFull, nullptr},
+    {"a row count far above the rows", "IMAPITable::GetRowCount/offset", 0x7FFFFFFF, "hierarchy", {}, {}, S, kPaths, nullptr},
+    {"a row count below the rows: the last row is not read", "IMAPITable::GetRowCount/offset", -1, "hierarchy", 1, {}, T, "Inbox,>Projects,Sent Items", nullptr},
+    {"a count of none for one row: the level is empty", "IMAPITable::GetRowCount/offset", -1, "hierarchy", 2, {}, T, kNoProjects, nullptr},
 };
 // clang-format on
 
@@ -225,7 +240,8 @@ class FolderWalkFailure : public FolderWalks, public ::testing::WithParamInterfa
 
 TEST_P(FolderWalkFailure, ReportsAndKeepsWhatWasWalked) {
   const WalkCase& c = GetParam();
-  machine.AddFault(c.call, c.hr, c.match, c.nth, c.flags);
+  machine.AddFault(c.call, c.hr, c.match, c.nth, c.flags,
+                   c.text ? std::optional<std::string>(c.text) : std::nullopt);
   Start();
   std::vector<core::TMsgBoxReport> records;
   const Recorder r = c.kind == T ? Tree() : Statistics(records);
@@ -426,6 +442,66 @@ void PrintTo(const ContentsCase& c, std::ostream* os) {
 
 INSTANTIATE_TEST_SUITE_P(Step, ContentsFailure, ::testing::ValuesIn(kContentsCases),
                          testsupport::RowAndCall<ContentsCase>);
+
+// Malformed answers to the contents load.
+struct ContentsAlteration {
+  const char* why;
+  const char* call;
+  std::int32_t number;
+  const char* match;
+  const char* text;
+  HRESULT hr;
+  ULONG count;
+  std::size_t rows;
+};
+
+// clang-format off
+const ContentsAlteration kContentsAlterations[] = {
+    {"an entry ID of 4 KiB from the tree does not open", "IMAPIProp::GetProps/resize", PR_ENTRYID, "folder", "4096", MAPI_E_INVALID_ENTRYID, 0, 0},
+    {"a row count above the rows: the rows are read to their end", "IMAPITable::GetRowCount/offset", 2, "contents", nullptr, S_OK, 5, 3},
+    {"a row count below the rows: the same", "IMAPITable::GetRowCount/offset", -2, "contents", nullptr, S_OK, 1, 3},
+};
+// clang-format on
+
+class ContentsAltered : public FolderWalks,
+                        public ::testing::WithParamInterface<ContentsAlteration> {};
+
+TEST_P(ContentsAltered, EndsAsTheLoadSays) {
+  const ContentsAlteration& c = GetParam();
+  machine.AddFault(c.call, static_cast<HRESULT>(c.number), std::string(c.match), {}, {},
+                   c.text ? std::optional<std::string>(c.text) : std::nullopt);
+  Start();
+  const auto inbox = EntryIdOf("Inbox");
+  Recorder r(T);
+  const auto result = core::LoadFolderContents(source_, kAdminDn, inbox, r);
+  EXPECT_EQ(result.hr, c.hr);
+  EXPECT_EQ(result.count, c.count);
+  EXPECT_EQ(r.rows.size(), c.rows);
+  EXPECT_EQ(r.reports.size(), FAILED(c.hr) ? 1u : 0u);
+  ExpectBalanced(c.why);
+}
+
+void PrintTo(const ContentsAlteration& c, std::ostream* os) {
+  *os << c.why;
+}
+
+INSTANTIATE_TEST_SUITE_P(Alter, ContentsAltered, ::testing::ValuesIn(kContentsAlterations),
+                         testsupport::RowAndCall<ContentsAlteration>);
+
+TEST_F(FolderWalks, FolderDeletedBetweenTreeAndContents) {
+  Start();
+  const auto id = EntryIdOf("Deleted Items");
+  for (const auto& f : machine.org().ChildFolders(machine.org().TopFolder(AdminMailboxId())->id))
+    if (f.displayName == "Deleted Items") machine.org().RemoveFolder(f.id);
+  Recorder r(T);
+  const auto result = core::LoadFolderContents(source_, kAdminDn, id, r);
+  EXPECT_EQ(result.hr, MAPI_E_NOT_FOUND);
+  EXPECT_FALSE(r.opened);
+  // Not one of the two plain codes: the store's own text.
+  ASSERT_EQ(r.reports.size(), 1u);
+  EXPECT_NE(r.reports[0].text, "Can't  open \"Exchange Private Store\"");
+  ExpectBalanced();
+}
 
 TEST_F(FolderWalks, FolderGoneBeforeItsContentsLoad) {
   Start();

@@ -1,5 +1,7 @@
 // Fault injection: first, n-th, flag and argument matches, the error record
 // a fault leaves, and when the call counters restart.
+#include <optional>
+
 #include "SimLibrary.h"
 
 using namespace simtest;
@@ -239,5 +241,94 @@ TEST_F(FaultTest, TableKindsAndNamesAsMatches) {
   EXPECT_EQ(admin->CreateProfile(free, nullptr, 0, 0), S_OK);
   EXPECT_EQ(Mapi().Accounting().profiles, 2u);
 }
+
+// Alterations change a returned value instead of failing the call.
+struct ValueAlteration {
+  const char* why;
+  const char* call;
+  ULONG tag;  // the alteration's number
+  const char* text;
+  ULONG seenTag;               // what the caller receives
+  std::optional<ULONG> bytes;  // a binary's size; none: the store's own entry ID
+};
+
+const ValueAlteration kValueAlterations[] = {
+    {"drop",
+     "IMAPITable::QueryRows/drop",
+     PR_ENTRYID,
+     nullptr,
+     PROP_TAG(PT_ERROR, PROP_ID(PR_ENTRYID)),
+     {}},
+    {"retype",
+     "IMAPITable::QueryRows/retype",
+     PROP_TAG(PT_LONG, PROP_ID(PR_ENTRYID)),
+     nullptr,
+     PROP_TAG(PT_LONG, PROP_ID(PR_ENTRYID)),
+     {}},
+    {"resize to nothing", "IMAPITable::QueryRows/resize", PR_ENTRYID, "0", PR_ENTRYID, 0},
+    {"resize to 4 KiB", "IMAPITable::QueryRows/resize", PR_ENTRYID, "4096", PR_ENTRYID, 4096},
+    {"another property's identifier leaves it alone",
+     "IMAPITable::QueryRows/drop",
+     PR_DISPLAY_NAME,
+     nullptr,
+     PR_ENTRYID,
+     {}},
+};
+
+class ValueAlterationTest : public FaultTest,
+                            public ::testing::WithParamInterface<ValueAlteration> {};
+
+TEST_P(ValueAlterationTest, ChangesTheValueInEveryRow) {
+  const ValueAlteration& c = GetParam();
+  auto f = MakeFault(c.call, static_cast<HRESULT>(c.tag));
+  f.match = "msgstores";
+  if (c.text) f.message = c.text;
+  org().AddFault(f);
+  session_ = LogonDefault();
+  Ref<IMAPITable> stores;
+  ASSERT_EQ(session_->GetMsgStoresTable(0, Out(stores)), S_OK);
+  Rows rows;
+  ASSERT_EQ(stores->QueryRows(10, 0, Out(rows)), S_OK);
+  ASSERT_GT(rows->cRows, 0u);
+  for (ULONG i = 0; i < rows->cRows; ++i) {
+    const SPropValue& v = rows->aRow[i].lpProps[0];
+    EXPECT_EQ(v.ulPropTag, c.seenTag);
+    if (PROP_TYPE(c.seenTag) == PT_ERROR) {
+      EXPECT_EQ(v.Value.err, MAPI_E_NOT_FOUND);
+    } else if (PROP_TYPE(c.seenTag) == PT_LONG) {
+      EXPECT_EQ(v.Value.l, 0);
+    } else if (c.bytes) {
+      EXPECT_EQ(v.Value.bin.cb, *c.bytes);
+    } else {
+      EXPECT_GT(v.Value.bin.cb, 0u);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Alter, ValueAlterationTest, ::testing::ValuesIn(kValueAlterations),
+                         [](const auto& info) { return "row" + std::to_string(info.index); });
+
+class RowCountOffsetTest : public FaultTest, public ::testing::WithParamInterface<std::int32_t> {};
+
+TEST_P(RowCountOffsetTest, MovesTheCountButNotTheRows) {
+  const std::int32_t offset = GetParam();
+  auto f = MakeFault("IMAPITable::GetRowCount/offset", offset);
+  f.match = "msgstores";
+  f.nth = 2;
+  org().AddFault(f);
+  session_ = LogonDefault();
+  Ref<IMAPITable> stores;
+  ASSERT_EQ(session_->GetMsgStoresTable(0, Out(stores)), S_OK);
+  ULONG real = 0, moved = 0;
+  ASSERT_EQ(stores->GetRowCount(0, &real), S_OK);
+  ASSERT_EQ(stores->GetRowCount(0, &moved), S_OK);
+  EXPECT_EQ(moved, offset > 0 ? real + offset : 0u);
+  Rows rows;
+  ASSERT_EQ(stores->QueryRows(100, 0, Out(rows)), S_OK);
+  EXPECT_EQ(rows->cRows, real);
+}
+
+// More rows than there are, and fewer than none.
+INSTANTIATE_TEST_SUITE_P(Alter, RowCountOffsetTest, ::testing::Values(2, -100));
 
 }  // namespace

@@ -236,6 +236,14 @@ TEST_F(OrgDbTest, FolderTreeAndStoredMessages) {
   EXPECT_EQ(db->CountMessages(sentId), 0);
   EXPECT_TRUE(db->ChildFolders(projects).empty());
   EXPECT_FALSE(db->TopFolder(mb + 1));
+
+  // Removal goes leaf first and takes the folder's messages with it.
+  EXPECT_THROW(db->RemoveFolder(inboxId), OrgDbError);
+  db->RemoveFolder(projects);
+  EXPECT_FALSE(db->FolderById(projects));
+  EXPECT_EQ(db->CountMessages(projects), 0);
+  EXPECT_EQ(db->ChildFolders(inboxId).size(), 0u);
+  EXPECT_EQ(db->CountMessages(inboxId), 2);
 }
 
 TEST_F(OrgDbTest, AbsentMailboxTotalsStayAbsent) {
