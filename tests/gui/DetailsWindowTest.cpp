@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QTableView>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "FaultCaseNames.h"
@@ -146,6 +147,34 @@ TEST_F(DetailsWindow, KeyboardMovesReadNothingUntilTheNextMouseClick) {
     QCoreApplication::sendEvent(w.TreeViewMailboxes->viewport(), &release);
     EXPECT_EQ(Panels(w), (std::vector<std::string>{"3 Messages", "Total Message Size: 3.5 K"}));
   });
+  ExpectReleased();
+}
+
+TEST_F(DetailsWindow, MessageListMovesByWholeRows) {
+  struct Move {
+    Qt::Key key;
+    int from;
+    int to;
+  } const moves[] = {
+      {Qt::Key_Down, 0, 1}, {Qt::Key_Up, 2, 1},   {Qt::Key_PageDown, 0, 2}, {Qt::Key_PageUp, 2, 0},
+      {Qt::Key_End, 0, 2},  {Qt::Key_Home, 2, 0}, {Qt::Key_Down, 2, 2},     {Qt::Key_Return, 1, 1},
+  };
+  LogOn();
+  OpenByDoubleClick(0, [&](gui::TfmMailboxDetails& w) {
+    w.show();  // a page is as high as the shown list
+    Click(w, Find(w, "Inbox"));
+    ASSERT_EQ(w.lvMailbox->model()->rowCount(), 3);
+    EXPECT_FALSE(w.lvMailbox->tabKeyNavigation());
+    for (const Move& m : moves) {
+      w.lvMailbox->setCurrentIndex(w.lvMailbox->model()->index(m.from, 1));
+      QTest::keyClick(w.lvMailbox, m.key);
+      EXPECT_EQ(w.lvMailbox->currentIndex().row(), m.to) << m.key;
+      const auto selected = w.lvMailbox->selectionModel()->selectedRows();
+      ASSERT_EQ(selected.size(), 1) << m.key;
+      EXPECT_EQ(selected.first().row(), m.to) << m.key;
+    }
+  });
+  EXPECT_TRUE(dialogs.shown.empty());
   ExpectReleased();
 }
 

@@ -18,6 +18,7 @@
 #include "MailboxLogon.h"
 #include "MapiErrorText.h"
 #include "MessageListModel.h"
+#include "ReportList.h"
 #include "TProgressBar.h"
 #include "TStatusBar.h"
 
@@ -111,6 +112,7 @@ void TfmMailboxDetails::BuildList() {
   lvMailbox->setWordWrap(false);
   lvMailbox->setIconSize(QSize(16, 16));
   lvMailbox->verticalHeader()->hide();
+  MoveByRows(lvMailbox);
   lvMailbox->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   lvMailbox->verticalHeader()->setDefaultSectionSize(17);
   QHeaderView* header = lvMailbox->horizontalHeader();

@@ -21,6 +21,7 @@
 #include "MailboxColumns.h"
 #include "MailboxListModel.h"
 #include "ProfileChooser.h"
+#include "ReportList.h"
 #include "ServerComboBox.h"
 #include "TStatusBar.h"
 #include "Win32.h"
@@ -116,6 +117,9 @@ void TfrmMainExecute::BuildControls() {
 
   pcMain = new QTabWidget(plMain);
   pcMain->tabBar()->hide();
+  // With its tab bar hidden the page control has nothing to focus; Tab
+  // would stop on it unseen between the server box and the list.
+  pcMain->setFocusPolicy(Qt::NoFocus);
   auto* page = new QWidget;
   pcMain->addTab(page, QString());
   mainLayout->addWidget(pcMain, 1);
@@ -153,6 +157,7 @@ void TfrmMainExecute::BuildList(QWidget* page) {
   connect(header, &QHeaderView::sectionClicked, this,
           [this](int column) { ListViewRecipientsColumnClick(column); });
   ListViewRecipients->viewport()->installEventFilter(this);
+  MoveByRows(ListViewRecipients, [this] { ListViewRecipientsDblClick(); });
   // The selection stays visible when the list loses the focus.
   QPalette palette = ListViewRecipients->palette();
   for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
