@@ -2,6 +2,7 @@
 // logged-off state, the menus and the about box.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -10,6 +11,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTest>
 #include <QToolButton>
 
 #include "GuiLook.h"
@@ -20,6 +22,7 @@
 #include "TStatusBar.h"
 #include "uAbout.h"
 #include "unMain.h"
+#include "unUSDS.h"
 
 namespace {
 
@@ -169,6 +172,35 @@ TEST_F(MainWindow, AboutRunsTheAboutBoxThroughTheSeam) {
   window.About1->trigger();
   EXPECT_TRUE(checked);
   EXPECT_EQ(dialogs.dialogTitles, std::vector<std::string>{"About"});
+}
+
+TEST_F(MainWindow, EnterInTheAboutBoxPressesOk) {
+  for (bool onButton : {true, false}) {
+    gui::TAboutBox box(&window);
+    box.show();
+    box.setResult(-1);
+    QTest::keyClick(onButton ? static_cast<QWidget*>(box.OKButton) : &box, Qt::Key_Return);
+    EXPECT_EQ(box.result(), QDialog::Accepted) << onButton;
+  }
+}
+
+TEST_F(MainWindow, EnterInTheSelectionDialogPressesTheFocusedOrDefaultButton) {
+  struct Case {
+    const char* name;
+    QWidget* (*target)(gui::TfrmDetails&);
+    int result;
+  } const cases[] = {
+      {"OK", [](gui::TfrmDetails& d) -> QWidget* { return d.BitBtn2; }, QDialog::Accepted},
+      {"Cancel", [](gui::TfrmDetails& d) -> QWidget* { return d.BitBtn1; }, QDialog::Rejected},
+      {"no button", [](gui::TfrmDetails& d) -> QWidget* { return d.cbSelAll; }, QDialog::Accepted},
+  };
+  for (const Case& c : cases) {
+    gui::TfrmDetails d(&window);
+    d.show();
+    d.setResult(-1);
+    QTest::keyClick(c.target(d), Qt::Key_Return);
+    EXPECT_EQ(d.result(), c.result) << c.name;
+  }
 }
 
 TEST_F(MainWindow, DetailsWithoutMailboxesOpensNoDetailsWindow) {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "FaultCaseNames.h"
 #include "GuiMachine.h"
@@ -126,6 +127,29 @@ TEST_F(TempProfile, CancelAndEscapeRejectOkAccepts) {
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
+// Enter presses the focused button and nothing else: the dialog has no
+// default button, so Enter in an edit box presses none.
+TEST_F(TempProfile, EnterPressesOnlyTheFocusedButton) {
+  struct Case {
+    const char* name;
+    QWidget* target;
+    int result;
+  } const cases[] = {
+      {"Cancel", dialog.Button2, QDialog::Rejected},
+      {"server edit", dialog.ebExchangeServer, -1},
+      {"user edit", dialog.btUserName, -1},
+  };
+  Type("SRV01", "jsmith");
+  for (const Case& c : cases) {
+    dialog.show();
+    dialog.setResult(-1);
+    QTest::keyClick(c.target, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), c.result) << c.name;
+  }
+  for (QPushButton* b : {dialog.btCheckName, dialog.btOK, dialog.Button2})
+    EXPECT_FALSE(b->isDefault()) << b->text().toStdString();
+}
+
 class NameCheck : public TempProfile {
  protected:
   bool Start() { return machine.Start(""); }
@@ -154,6 +178,23 @@ TEST_F(NameCheck, ResolvesAliasAndServerAndUnderlinesThem) {
   EXPECT_FALSE(dialog.ServerUnderlined());
   EXPECT_FALSE(dialog.btOK->isEnabled());
   EXPECT_TRUE(dialog.btCheckName->isEnabled());
+}
+
+TEST_F(NameCheck, EnterChecksTheNameThenClosesLikeOk) {
+  machine.BuildStandard();
+  ASSERT_TRUE(Start());
+  Type("srv01", "jsmith");
+  dialog.show();
+  dialog.setResult(-1);
+  QTest::keyClick(dialog.btCheckName, Qt::Key_Return);
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_EQ(dialog.btUserName->text(), QStringLiteral("Smith, John"));
+  ASSERT_TRUE(dialog.btOK->isEnabled());
+  EXPECT_EQ(dialog.result(), -1) << "checking the name keeps the dialog open";
+  QTest::keyClick(dialog.btOK, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_FALSE(dialog.isVisible());
+  machine.ExpectBalanced();
 }
 
 TEST_F(NameCheck, UnknownServerShowsTheResolutionMessage) {

@@ -1,11 +1,36 @@
 #include "FixedLayout.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 
 namespace gui {
+
+namespace {
+
+// Enter on a focused push button presses it. Qt's autoDefault would do the
+// same, but it also makes the first such button a dialog's default when the
+// dialog has none, so Enter in an edit box would press a button that the
+// window never made its default (the temporary-profile dialog's
+// "Check Name").
+class TEnterPresses : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    auto* button = static_cast<QPushButton*>(watched);
+    if (button->isEnabled()) button->click();
+    return true;
+  }
+};
+
+}  // namespace
 
 QLabel* MakeLabel(QWidget* parent, const QString& caption, int x, int y) {
   auto* label = new QLabel(caption, parent);
@@ -26,6 +51,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, QRect geometry)
   auto* button = new QPushButton(caption, parent);
   button->setGeometry(geometry);
   button->setAutoDefault(false);
+  button->installEventFilter(new TEnterPresses(button));
   return button;
 }
 
