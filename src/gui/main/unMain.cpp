@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ButtonShortcut.h"
 #include "ElidingHeader.h"
 #include "FixedLayout.h"
 #include "GuiLook.h"
@@ -108,6 +109,10 @@ void TfrmMainExecute::BuildControls() {
   sbPrint->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   sbPrint->setEnabled(false);
   connect(sbPrint, &QToolButton::clicked, this, [this] { sbPrintClick(); });
+  // The speed buttons take no focus, so the keyboard reaches them this way.
+  PressOnShortcut(sbLogOn, QKeySequence(Qt::CTRL | Qt::Key_L));
+  PressOnShortcut(sbUSD, QKeySequence(Qt::CTRL | Qt::Key_D));
+  PressOnShortcut(sbPrint, QKeySequence(Qt::CTRL | Qt::Key_P));
 
   Label1 = MakeLabel(plTOP, QStringLiteral("Server:"), 400, 12);
   ComboBoxServers = new TServerComboBox(plTOP);
