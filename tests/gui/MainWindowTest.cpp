@@ -2,6 +2,7 @@
 // logged-off state, the menus and the about box.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -202,6 +203,31 @@ TEST_F(MainWindow, EnterInTheSelectionDialogPressesTheFocusedOrDefaultButton) {
     EXPECT_EQ(d.result(), c.result) << c.name;
   }
 }
+
+class MenuBarKey : public MainWindow, public ::testing::WithParamInterface<Qt::Key> {};
+
+TEST_P(MenuBarKey, ActivatesTheMenuBarAndTheArrowsWalkIt) {
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  window.ListViewRecipients->setFocus();
+  QMenuBar* bar = window.menuBar();
+  const QList<QAction*> menus = bar->actions();
+  ASSERT_EQ(menus.size(), 2);
+  EXPECT_EQ(bar->activeAction(), nullptr);
+  QTest::keyClick(QApplication::focusWidget(), GetParam());
+  EXPECT_EQ(bar->activeAction(), menus[0]);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+  EXPECT_EQ(bar->activeAction(), menus[1]);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+  EXPECT_EQ(bar->activeAction(), menus[0]);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_EQ(bar->activeAction(), nullptr);
+  EXPECT_EQ(menus[0]->text(), QStringLiteral("File"));
+  EXPECT_EQ(menus[1]->text(), QStringLiteral("Help"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Key, MenuBarKey, ::testing::Values(Qt::Key_Alt, Qt::Key_F10));
 
 TEST_F(MainWindow, DetailsWithoutMailboxesOpensNoDetailsWindow) {
   window.sbUSDClick();

@@ -29,6 +29,13 @@ class TClassicMetricsStyle : public QProxyStyle {
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
   }
+  // Alt pressed and released alone activates a window's menu bar, as on
+  // the platform the program comes from; Fusion leaves it off.
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_MenuBar_AltKeyNavigation) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
 };
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "Icons.h"
 #include "MailboxColumns.h"
 #include "MailboxListModel.h"
+#include "MenuBarKeys.h"
 #include "ProfileChooser.h"
 #include "ReportList.h"
 #include "ServerComboBox.h"
@@ -74,6 +75,7 @@ void TfrmMainExecute::BuildMenus() {
   connect(About1, &QAction::triggered, this, [this] { About1Click(); });
   QuestionsAnswers1 = help->addAction(QStringLiteral("Questions && Answers"));
   connect(QuestionsAnswers1, &QAction::triggered, this, [this] { QuestionsAnswers1Click(); });
+  ActivateMenuBarOnF10(this);
 }
 
 void TfrmMainExecute::BuildControls() {
