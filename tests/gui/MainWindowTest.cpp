@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -14,7 +16,9 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
+#include "ElidingHeader.h"
 #include "GuiLook.h"
 #include "MailboxListModel.h"
 #include "RecordingDialogs.h"
@@ -228,6 +232,29 @@ TEST_P(MenuBarKey, ActivatesTheMenuBarAndTheArrowsWalkIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Key, MenuBarKey, ::testing::Values(Qt::Key_Alt, Qt::Key_F10));
+
+TEST_F(MainWindow, AClippedHeaderCaptionShowsWhollyAsTooltip) {
+  struct Case {
+    int width;
+    bool clipped;
+  } const cases[] = {{400, false}, {24, true}};
+  window.show();
+  auto* header = dynamic_cast<gui::TElidingHeader*>(window.ListViewRecipients->horizontalHeader());
+  ASSERT_NE(header, nullptr);
+  const QString caption = header->model()->headerData(0, Qt::Horizontal).toString();
+  ASSERT_FALSE(caption.isEmpty());
+  for (const Case& c : cases) {
+    QToolTip::hideText();
+    header->resizeSection(0, c.width);
+    EXPECT_EQ(header->ClippedCaption(0), c.clipped ? caption : QString()) << c.width;
+    const QPoint inside(header->sectionViewportPosition(0) + c.width / 2, header->height() / 2);
+    QHelpEvent help(QEvent::ToolTip, inside, header->viewport()->mapToGlobal(inside));
+    QCoreApplication::sendEvent(header->viewport(), &help);
+    EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), c.clipped ? caption : QString())
+        << c.width;
+  }
+  QToolTip::hideText();
+}
 
 TEST_F(MainWindow, DetailsWithoutMailboxesOpensNoDetailsWindow) {
   window.sbUSDClick();
