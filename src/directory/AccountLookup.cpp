@@ -75,7 +75,7 @@ BOOL LookupAccountSidA(LPCSTR lpSystemName, PSID Sid, LPSTR Name, LPDWORD cchNam
       if (!local && (!server || !server->reachable)) {
         outcome = Outcome::ServerUnavailable;
       } else {
-        account = db->FindNtAccount(*sid);
+        account = session.FindNtAccount(*sid);
         outcome = Outcome::Found;
       }
     } catch (const orgdb::OrgDbError&) {

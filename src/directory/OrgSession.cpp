@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -23,7 +24,14 @@ struct Shared {
   // The fault table as last read, and the connection's data version then.
   std::optional<std::vector<orgdb::Fault>> faults;
   std::uint32_t faultsVersion = 0;
+  // The NT accounts by SID as last read, and the data version then.
+  std::optional<std::vector<orgdb::NtAccount>> accounts;
+  std::uint32_t accountsVersion = 0;
 };
+
+bool SidBefore(const orgdb::NtAccount& a, const orgdb::NtAccount& b) {
+  return a.sid < b.sid;
+}
 
 // The one connection of the process, kept because opening per call would
 // make a per-mailbox account lookup cost a file open.
@@ -40,6 +48,7 @@ void Refresh(Shared& s) {
   s.db.reset();
   s.faultCalls.clear();
   s.faults.reset();
+  s.accounts.reset();
   s.path = path;
   s.error.clear();
   s.db = orgdb::OrgDb::Open(path, &s.error);
@@ -72,6 +81,23 @@ orgdb::OrgDb* OrgSession::db() const {
 
 const std::string& OrgSession::error() const {
   return State().error;
+}
+
+std::optional<orgdb::NtAccount> OrgSession::FindNtAccount(const orgdb::Bytes& sid) {
+  Shared& s = State();
+  const std::uint32_t version = s.db->CurrentDataVersion();
+  if (!s.accounts || version != s.accountsVersion) {
+    s.accounts.reset();
+    auto all = s.db->NtAccounts();
+    std::sort(all.begin(), all.end(), SidBefore);
+    s.accounts = std::move(all);
+    // The version the read saw, which may be newer than the one checked.
+    s.accountsVersion = s.db->DataVersion();
+  }
+  const orgdb::NtAccount key{sid, {}, {}};
+  auto it = std::lower_bound(s.accounts->begin(), s.accounts->end(), key, SidBefore);
+  if (it == s.accounts->end() || it->sid != sid) return std::nullopt;
+  return *it;
 }
 
 std::optional<orgdb::Fault> OrgSession::FaultFor(std::string_view call, std::string_view match,

@@ -31,6 +31,12 @@ class OrgSession {
   // match (when set, compared without regard to case) and flags (when set,
   // all of them present in `flags`) fit counts the call; a fault with `nth`
   // applies only to its n-th counted call in this process.
+  // The NT account of a SID, from the accounts as of the database's current
+  // version: they are read once and again only after someone else commits,
+  // so that a lookup per mailbox costs no read of its own. Throws
+  // orgdb::OrgDbError when they cannot be read; needs db().
+  std::optional<orgdb::NtAccount> FindNtAccount(const orgdb::Bytes& sid);
+
   std::optional<orgdb::Fault> FaultFor(std::string_view call, std::string_view match,
                                        std::uint32_t flags);
   // As FaultFor, for a call that has just read from db() successfully in

@@ -1,6 +1,7 @@
 #include "AbEntries.h"
 #include "AddressBook.h"
 #include "Allocator.h"
+#include "GalCache.h"
 #include "Table.h"
 #include "TextUtil.h"
 
@@ -137,7 +138,7 @@ HRESULT AbContainer::ResolveNames(LPSPropTagArray lpPropTagArray, ULONG ulFlags,
       if (ulFlags & EMS_AB_ADDRESS_LOOKUP) {
         // An exact address of the form EX:<legacy DN>.
         if (name.size() > 3 && platform::EqualsNoCase(name.substr(0, 3), "EX:"))
-          matches = session_->db->FindGalEntriesByAddress(name.substr(3));
+          matches = CachedGalEntriesByAddress(session_->db, name.substr(3));
       } else {
         if (everyone.empty()) everyone = session_->db->GalEntries();
         for (const auto& e : everyone)

@@ -1,6 +1,7 @@
 #include "AbEntries.h"
 
 #include "AddressBook.h"
+#include "GalCache.h"
 
 namespace mapisim {
 namespace {
@@ -98,7 +99,7 @@ std::vector<OwnedRow> GalContentsRows(const Db& db) {
 
 std::optional<MailUserData> MailUserOf(const SessionPtr& session, const EntryId& id) {
   if (id.kind == EntryKind::MailUser) {
-    if (auto e = session->db->GalEntryById(id.a)) return MailUserFromGal(*e);
+    if (auto e = CachedGalEntryById(session->db, id.a)) return MailUserFromGal(*e);
   } else if (id.kind == EntryKind::MailboxUser) {
     if (auto m = session->db->MailboxById(id.a))
       if (auto s = session->db->ServerById(m->serverId)) return MailUserFromMailbox(*m, *s);

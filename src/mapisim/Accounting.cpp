@@ -10,6 +10,7 @@
 #include "Allocator.h"
 #include "Faults.h"
 #include "FileUtil.h"
+#include "GalCache.h"
 #include "ProfileStore.h"
 #include "SimState.h"
 #include "Win32.h"
@@ -98,6 +99,7 @@ struct UnloadHook {
   ~UnloadHook() {
     WriteAccountingAtUnload();
     ShutdownFaults();
+    ShutdownGalCache();
     ShutdownState();
   }
 };

@@ -255,6 +255,9 @@ class OrgDb {
 
   std::vector<GalEntry> GalEntries() const;
   std::optional<GalEntry> GalEntryById(std::int64_t id) const;
+  // Every entry by id, one at a time, in one read (for callers that keep
+  // less than all of them at once).
+  void ForEachGalEntry(const std::function<void(const GalEntry&)>& visit) const;
   // Entries whose address equals `address` exactly (case-insensitively).
   std::vector<GalEntry> FindGalEntriesByAddress(std::string_view address) const;
   // The directory entry of a mailbox: the entry whose address equals the
@@ -269,6 +272,11 @@ class OrgDb {
   // someone else since the read before; equal values mean nothing changed in
   // between. Current only as of the last read made through this object.
   std::uint32_t DataVersion() const;
+  // DataVersion brought up to date cheaply: a stat of the file while it is
+  // the one last checked and was last written well before that check, else
+  // a read. Lets readers keep what they read for as long as it is current
+  // without a read transaction per call.
+  std::uint32_t CurrentDataVersion() const;
   std::vector<NtAccount> NtAccounts() const;                    // in stored order
   std::vector<DirectoryObject> AllDirectoryObjects() const;     // in stored order
   std::vector<Mailbox> Mailboxes(std::int64_t serverId) const;  // the whole table

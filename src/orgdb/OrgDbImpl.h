@@ -3,6 +3,7 @@
 #pragma once
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cstdint>
@@ -100,6 +101,12 @@ struct OrgDb::Impl {
   std::unordered_map<std::string_view, sqlite3_stmt*> statements;
   detail::BatchCursor mailboxCursor;
   detail::BatchCursor messageCursor;
+  // The file as CurrentDataVersion last saw it before a read; `settled` when
+  // its last change was long enough before that read that any later write
+  // must show in the stat.
+  struct stat checkedFile {};
+  bool checked = false;
+  bool settled = false;
 
   ~Impl();
   // The cached statement for this SQL text (a string literal that lives as

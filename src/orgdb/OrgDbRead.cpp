@@ -1,7 +1,10 @@
 // Reading the organisation: servers, mailbox tables in batches, folders,
 // GAL, accounts, directory objects and faults.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
+#include <ctime>
 #include <initializer_list>
 #include <utility>
 
@@ -385,6 +388,12 @@ std::vector<GalEntry> OrgDb::GalEntries() const {
   return All<GalEntry>(impl_->Prepare(sql), ReadGal);
 }
 
+void OrgDb::ForEachGalEntry(const std::function<void(const GalEntry&)>& visit) const {
+  static const std::string sql = std::string(kGalCols) + "ORDER BY id";
+  auto q = impl_->Prepare(sql);
+  while (q.Step()) visit(ReadGal(q));
+}
+
 std::optional<GalEntry> OrgDb::GalEntryById(std::int64_t id) const {
   static const std::string sql = std::string(kGalCols) + "WHERE id = ?1";
   auto q = impl_->Prepare(sql);
@@ -418,6 +427,53 @@ std::uint32_t OrgDb::DataVersion() const {
   unsigned int version = 0;
   sqlite3_file_control(impl_->db, "main", SQLITE_FCNTL_DATA_VERSION, &version);
   return version;
+}
+
+namespace {
+bool SameStat(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// Whether the file's last change lies far enough in the past that any later
+// write must change its times. File times advance in coarse steps (a clock
+// tick; whole seconds, or two, on file systems without finer times), so a
+// write within the step of the one before may leave the stat as it was.
+bool Settled(const struct stat& st) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const timespec& last =
+      (st.st_ctim.tv_sec > st.st_mtim.tv_sec ||
+       (st.st_ctim.tv_sec == st.st_mtim.tv_sec && st.st_ctim.tv_nsec >= st.st_mtim.tv_nsec))
+          ? st.st_ctim
+          : st.st_mtim;
+  const bool fine = st.st_ctim.tv_nsec != 0 || st.st_mtim.tv_nsec != 0;
+  const double margin = fine ? 0.1 : 3.0;  // seconds
+  const double age = static_cast<double>(now.tv_sec - last.tv_sec) +
+                     static_cast<double>(now.tv_nsec - last.tv_nsec) / 1e9;
+  return age > margin;
+}
+}  // namespace
+
+std::uint32_t OrgDb::CurrentDataVersion() const {
+  Impl& impl = *impl_;
+  struct stat st {};
+  const bool statted = ::stat(impl.path.c_str(), &st) == 0;
+  if (statted && impl.checked && impl.settled && SameStat(st, impl.checkedFile))
+    return DataVersion();
+  // The stat is taken before the read, so a commit in between only makes
+  // the next call read again.
+  impl.checked = false;
+  {
+    auto q = impl.Prepare("PRAGMA data_version");
+    while (q.Step()) {
+    }
+  }
+  impl.checkedFile = st;
+  impl.checked = statted;
+  impl.settled = statted && Settled(st);
+  return DataVersion();
 }
 
 std::vector<NtAccount> OrgDb::NtAccounts() const {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "Accounts.h"
 #include "TestMachine.h"
@@ -138,6 +140,34 @@ TEST_F(AccountLookupTest, FaultsBreakChosenCalls) {
   machine.org().AddFault(f);
   EXPECT_FALSE(Lookup(nullptr, 64, 64));
   EXPECT_EQ(GetLastError(), 0x80040111u);
+}
+
+// Long enough for the file's last write to count as settled, so that the
+// next lookups answer from what was read before.
+void LetTheFileSettle() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+TEST_F(AccountLookupTest, FaultAddedDuringARunAppliesToTheNextLookup) {
+  LetTheFileSettle();
+  ASSERT_TRUE(Lookup(nullptr, 64, 64));
+  ASSERT_TRUE(Lookup(nullptr, 64, 64));
+  orgdb::Fault f;
+  f.call = "LookupAccountSidA";
+  f.hr = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+  machine.org().AddFault(f);
+  EXPECT_FALSE(Lookup(nullptr, 64, 64));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
+TEST_F(AccountLookupTest, AccountCommittedDuringARunIsFound) {
+  sid = orgdb::SidFromString("S-1-5-21-1000-2000-3000-4242");
+  LetTheFileSettle();
+  EXPECT_FALSE(Lookup(nullptr, 64, 64));
+  EXPECT_FALSE(Lookup(nullptr, 64, 64));
+  machine.org().AddNtAccount({sid, "CORP", "newcomer"});
+  ASSERT_TRUE(Lookup(nullptr, 64, 64));
+  EXPECT_STREQ(name.c_str(), "newcomer");
 }
 
 TEST_F(AccountLookupTest, MissingOrReplacedDatabase) {

@@ -1,6 +1,8 @@
 // The address book: the root's hierarchy, the Global Address List,
 // ResolveNames, mail users and the session's identity.
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "SimLibrary.h"
 
@@ -181,6 +183,22 @@ TEST_F(AddressBookTest, ResolveNamesMatchesExactAddresses) {
   const Resolved two = Resolve("EX:" + kRecipients + "jsmith");
   EXPECT_EQ(two.flag, MAPI_AMBIGUOUS);
   EXPECT_EQ(two.cValues, 2u) << "an ambiguous entry keeps its values";
+}
+
+TEST_F(AddressBookTest, EntryCommittedDuringARunIsResolved) {
+  OpenGal();
+  // Long enough for the file's last write to count as settled, so that the
+  // second lookup answers from what the first one read.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const std::string address = "EX:" + kRecipients + "latecomer";
+  EXPECT_EQ(Resolve(address).flag, MAPI_UNRESOLVED);
+  EXPECT_EQ(Resolve(address).flag, MAPI_UNRESOLVED);
+  orgdb::GalEntry late;
+  late.displayName = "Late Comer";
+  late.alias = "latecomer";
+  late.address = kRecipients + "latecomer";
+  org().AddGalEntry(late);
+  EXPECT_EQ(Resolve(address).flag, MAPI_RESOLVED);
 }
 
 TEST_F(AddressBookTest, ResolveNamesSkipsResolvedEntriesAndChecksItsArguments) {

@@ -1,0 +1,174 @@
+#include "GalCache.h"
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+namespace mapisim {
+namespace {
+
+// One entry in one allocation: a whole list of full entries would cost
+// several times the memory of the rest of a large run.
+struct Packed {
+  std::int64_t id = 0;
+  std::string text;  // display name, alias, address, SID bytes, one after another
+  std::uint32_t nameLen = 0;
+  std::uint32_t aliasLen = 0;
+  std::uint32_t addressLen = 0;
+  std::uint32_t homeMdb = 0;  // index into the interned texts
+  std::uint32_t homeMta = 0;
+  bool hasSid = false;
+  bool richInfo = true;
+
+  std::string_view Address() const {
+    return std::string_view(text).substr(nameLen + aliasLen, addressLen);
+  }
+};
+
+struct Cache {
+  std::mutex mutex;
+  std::weak_ptr<const orgdb::OrgDb> db;
+  std::uint32_t version = 0;
+  bool loaded = false;
+  std::vector<Packed> entries;  // by id
+  // (hash of the folded address, entry position), in that order: the
+  // addresses share long prefixes, so comparing them is the dearer search.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> byAddress;
+  std::vector<std::string> interned;  // home store and MTA texts, few and shared
+};
+
+// Created on first use and freed by ShutdownGalCache when the library goes.
+std::atomic<Cache*> g_cache{nullptr};
+
+Cache& TheCache() {
+  Cache* c = g_cache.load();
+  if (c) return *c;
+  auto* fresh = new Cache;
+  if (g_cache.compare_exchange_strong(c, fresh)) return *fresh;
+  delete fresh;
+  return *c;
+}
+
+unsigned char Fold(char c) {
+  return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+}
+
+// Addresses compare as the database's NOCASE collation has it: ASCII
+// letters folded, other bytes as they are.
+bool EqualFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (Fold(a[i]) != Fold(b[i])) return false;
+  return true;
+}
+
+std::uint64_t HashFolded(std::string_view text) {
+  std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+  for (char c : text) h = (h ^ Fold(c)) * 1099511628211ull;
+  return h;
+}
+
+void Load(Cache& c, const Db& db) {
+  c.loaded = false;
+  c.entries.clear();
+  c.byAddress.clear();
+  c.interned.clear();
+  std::unordered_map<std::string, std::uint32_t> index;
+  auto intern = [&](const std::string& text) {
+    auto [it, fresh] = index.emplace(text, static_cast<std::uint32_t>(c.interned.size()));
+    if (fresh) c.interned.push_back(text);
+    return it->second;
+  };
+  db->ForEachGalEntry([&](const orgdb::GalEntry& e) {
+    Packed p;
+    p.id = e.id;
+    p.nameLen = static_cast<std::uint32_t>(e.displayName.size());
+    p.aliasLen = static_cast<std::uint32_t>(e.alias.size());
+    p.addressLen = static_cast<std::uint32_t>(e.address.size());
+    p.text.reserve(e.displayName.size() + e.alias.size() + e.address.size() +
+                   (e.ntAccountSid ? e.ntAccountSid->size() : 0));
+    p.text.append(e.displayName).append(e.alias).append(e.address);
+    if (e.ntAccountSid) {
+      p.hasSid = true;
+      p.text.append(e.ntAccountSid->begin(), e.ntAccountSid->end());
+    }
+    p.homeMdb = intern(e.homeMdb);
+    p.homeMta = intern(e.homeMta);
+    p.richInfo = e.richInfo;
+    c.entries.push_back(std::move(p));
+  });
+  // The version the read saw, which may be newer than the one checked.
+  c.version = db->DataVersion();
+  c.entries.shrink_to_fit();
+  c.byAddress.reserve(c.entries.size());
+  for (std::uint32_t i = 0; i < c.entries.size(); ++i)
+    c.byAddress.emplace_back(HashFolded(c.entries[i].Address()), i);
+  std::sort(c.byAddress.begin(), c.byAddress.end());
+  c.db = db;
+  c.loaded = true;
+}
+
+// The cache current for `db`, read again when it belongs to another
+// database or someone has committed since it was read.
+Cache& Current(Cache& c, const Db& db) {
+  const std::uint32_t version = db->CurrentDataVersion();
+  if (!c.loaded || c.db.lock() != db || version != c.version) {
+    try {
+      Load(c, db);
+    } catch (...) {
+      c.loaded = false;
+      throw;
+    }
+  }
+  return c;
+}
+
+orgdb::GalEntry Unpack(const Cache& c, const Packed& p) {
+  const std::string_view text(p.text);
+  orgdb::GalEntry e;
+  e.id = p.id;
+  e.displayName = text.substr(0, p.nameLen);
+  e.alias = text.substr(p.nameLen, p.aliasLen);
+  e.address = p.Address();
+  const std::size_t sidAt = std::size_t{p.nameLen} + p.aliasLen + p.addressLen;
+  if (p.hasSid) e.ntAccountSid = orgdb::Bytes(p.text.begin() + sidAt, p.text.end());
+  e.homeMdb = c.interned[p.homeMdb];
+  e.homeMta = c.interned[p.homeMta];
+  e.richInfo = p.richInfo;
+  return e;
+}
+
+}  // namespace
+
+std::vector<orgdb::GalEntry> CachedGalEntriesByAddress(const Db& db, std::string_view address) {
+  Cache& c = TheCache();
+  std::lock_guard lock(c.mutex);
+  Current(c, db);
+  const std::pair<std::uint64_t, std::uint32_t> key{HashFolded(address), 0};
+  std::vector<orgdb::GalEntry> out;
+  // Positions ascend within one hash, and entries are by id.
+  for (auto it = std::lower_bound(c.byAddress.begin(), c.byAddress.end(), key);
+       it != c.byAddress.end() && it->first == key.first; ++it)
+    if (EqualFolded(c.entries[it->second].Address(), address))
+      out.push_back(Unpack(c, c.entries[it->second]));
+  return out;
+}
+
+std::optional<orgdb::GalEntry> CachedGalEntryById(const Db& db, std::int64_t id) {
+  Cache& c = TheCache();
+  std::lock_guard lock(c.mutex);
+  Current(c, db);
+  auto it = std::lower_bound(c.entries.begin(), c.entries.end(), id,
+                             [](const Packed& p, std::int64_t v) { return p.id < v; });
+  if (it == c.entries.end() || it->id != id) return std::nullopt;
+  return Unpack(c, *it);
+}
+
+void ShutdownGalCache() {
+  delete g_cache.exchange(nullptr);
+}
+
+}  // namespace mapisim
