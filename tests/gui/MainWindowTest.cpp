@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QToolTip>
+#include <QTreeWidget>
 
 #include "ElidingHeader.h"
 #include "GuiLook.h"
@@ -26,6 +27,7 @@
 #include "TProgressBar.h"
 #include "TStatusBar.h"
 #include "uAbout.h"
+#include "uMBDetails.h"
 #include "unMain.h"
 #include "unUSDS.h"
 
@@ -254,6 +256,36 @@ TEST_F(MainWindow, AClippedHeaderCaptionShowsWhollyAsTooltip) {
         << c.width;
   }
   QToolTip::hideText();
+}
+
+// Shrunk as far as it goes, a window still shows each of `controls` whole.
+void ExpectShrunkWindowShows(QWidget& window, std::initializer_list<QWidget*> controls) {
+  window.show();
+  window.resize(1, 1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window.size(), window.minimumSize());
+  EXPECT_GT(window.minimumWidth(), 1);
+  for (QWidget* c : controls) {
+    const QRect inWindow(c->mapTo(&window, QPoint(0, 0)), c->size());
+    EXPECT_TRUE(c->isVisible()) << c->metaObject()->className();
+    EXPECT_FALSE(c->size().isEmpty()) << c->metaObject()->className();
+    EXPECT_TRUE(window.rect().contains(inWindow))
+        << c->metaObject()->className() << " " << inWindow.x() << "," << inWindow.y() << " "
+        << inWindow.width() << "x" << inWindow.height();
+  }
+}
+
+TEST_F(MainWindow, ShrunkAsFarAsItGoesShowsEveryControl) {
+  ExpectShrunkWindowShows(
+      window, {window.plLogOn, window.sbUSD, window.sbPrint, window.Label1, window.ComboBoxServers,
+               window.ListViewRecipients, window.StatusBar, window.menuBar()});
+}
+
+TEST_F(MainWindow, ShrunkDetailsWindowShowsEveryControl) {
+  gui::TfmMailboxDetails details(dialogs, &window);
+  ExpectShrunkWindowShows(
+      details, {details.SpeedButton1, details.sbPrint, details.TreeViewMailboxes, details.lvMailbox,
+                details.StatusBar1});
 }
 
 TEST_F(MainWindow, DetailsWithoutMailboxesOpensNoDetailsWindow) {

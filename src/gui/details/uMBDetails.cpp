@@ -18,6 +18,7 @@
 #include "MailboxLogon.h"
 #include "MapiErrorText.h"
 #include "MessageListModel.h"
+#include "MinimumSize.h"
 #include "ReportList.h"
 #include "TProgressBar.h"
 #include "TStatusBar.h"
@@ -42,6 +43,7 @@ TfmMailboxDetails::TfmMailboxDetails(TGuiDialogs& dialogs, QWidget* owner)
   nodeIcons_[1] = QIcon(DetailsImage(kFolderImage));
   if (owner) move(owner->geometry().center() - rect().center());
   BuildControls();
+  KeepControlsVisible(this, {pnTop});
   // Everything is released when the modal showing ends, not only when the
   // window is destroyed.
   connect(this, &QDialog::finished, this, [this] { FormClose(); });

@@ -22,6 +22,7 @@
 #include "MailboxColumns.h"
 #include "MailboxListModel.h"
 #include "MenuBarKeys.h"
+#include "MinimumSize.h"
 #include "ProfileChooser.h"
 #include "ReportList.h"
 #include "ServerComboBox.h"
@@ -55,6 +56,7 @@ TfrmMainExecute::TfrmMainExecute(TGuiDialogs& dialogs, QWidget* parent)
   BuildMenus();
   BuildControls();
   resize(kClientWidth, kClientHeight);
+  KeepControlsVisible(this, {plTOP});
   if (const QScreen* screen = QApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 }
