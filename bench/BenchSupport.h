@@ -6,11 +6,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 
+#include "ApplicationTitle.h"
+#include "ExtendedMAPI.h"
 #include "GuiDialogs.h"
+#include "GuiLook.h"
 #include "MachineSetup.h"
 #include "MapiPtr.h"
 
@@ -61,6 +65,23 @@ inline long StatusKb(const char* field) {
   while (std::getline(in, line))
     if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
   return -1;
+}
+
+// The program's title, MAPI search and look, as boxstat sets them; called
+// once the application object exists.
+inline void SetUpGuiProgram() {
+  mapi::SetApplicationTitle(mapi::kGuiApplicationTitle);
+  mapi::SetLibrarySearch(mapi::Flavour::Gui);
+  gui::ApplyApplicationLook();
+}
+
+// A fresh temporary folder named after `stem`, made the machine root of
+// this process; empty when it cannot be made.
+inline std::string MakeMachineRoot(const std::string& stem) {
+  std::string root = (std::filesystem::temp_directory_path() / (stem + "-XXXXXX")).string();
+  if (!::mkdtemp(root.data())) return {};
+  setenv("TABRIX_MACHINE", root.c_str(), 1);
+  return root;
 }
 
 // Lays out the machine root around its organisation database: the stand-in

@@ -113,14 +113,10 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   setenv("TZ", "UTC", 1);
   QApplication app(argc, argv);
-  mapi::SetApplicationTitle(mapi::kGuiApplicationTitle);
-  mapi::SetLibrarySearch(mapi::Flavour::Gui);
-  gui::ApplyApplicationLook();
+  benchsupport::SetUpGuiProgram();
 
-  std::string root =
-      (std::filesystem::temp_directory_path() / "tabrix-details-bench-XXXXXX").string();
-  if (!::mkdtemp(root.data())) return 2;
-  setenv("TABRIX_MACHINE", root.c_str(), 1);
+  const std::string root = benchsupport::MakeMachineRoot("tabrix-details-bench");
+  if (root.empty()) return 2;
   std::printf("generating a folder of %d messages and a mailbox of %d folders ...\n", messages,
               folders);
   std::fflush(stdout);

@@ -4,11 +4,11 @@
 
 namespace reportengine {
 
-const TextMeasure& BandLayout::Measure(const FontSpec& spec) {
-  const TextMeasure& measure = fonts_.For(spec);
+const TextMeasure& BandLayout::Measure(const FontSpec& fontSpec) {
+  const TextMeasure& measure = fonts_.For(fontSpec);
   if (!measure.Installed()) {
     const QString warning = QStringLiteral("Font \"%1\" is not installed; printed with \"%2\"")
-                                .arg(spec.family, measure.ActualFamily());
+                                .arg(fontSpec.family, measure.ActualFamily());
     if (!warnings_.contains(warning)) warnings_.append(warning);
   }
   return measure;

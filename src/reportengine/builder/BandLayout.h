@@ -27,7 +27,7 @@ class BandLayout {
   LaidOutBand Layout(const Band& band, const std::function<QString(const Item&)>& textOf);
 
  private:
-  const TextMeasure& Measure(const FontSpec& spec);
+  const TextMeasure& Measure(const FontSpec& fontSpec);
   // Lays out one item; returns how much it grew beyond its own height.
   double LayoutItem(const Band& band, const Item& item, const QString& text,
                     std::vector<Element>& under, std::vector<Element>& over);

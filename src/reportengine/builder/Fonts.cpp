@@ -51,11 +51,11 @@ QString MappedFamily(const QString& family) {
   return family;
 }
 
-QFont ResolveFont(const FontSpec& spec) {
-  QFont font(MappedFamily(spec.family));
-  font.setPointSizeF(spec.pointSize);
-  font.setBold(spec.bold);
-  font.setItalic(spec.italic);
+QFont ResolveFont(const FontSpec& fontSpec) {
+  QFont font(MappedFamily(fontSpec.family));
+  font.setPointSizeF(fontSpec.pointSize);
+  font.setBold(fontSpec.bold);
+  font.setItalic(fontSpec.italic);
   font.setHintingPreference(QFont::PreferNoHinting);
   font.setKerning(false);  // runs are measured word by word; kerning would not add up
   // Nor would ligatures: unshaped, a text is exactly as wide as its
@@ -64,13 +64,13 @@ QFont ResolveFont(const FontSpec& spec) {
   return font;
 }
 
-TextMeasure::TextMeasure(const FontSpec& spec)
-    : metrics_(
-          ResolveFont(FontSpec{spec.family, spec.pointSize * kEnlarge, spec.bold, spec.italic}),
-          &MeasureDevice()) {
+TextMeasure::TextMeasure(const FontSpec& fontSpec)
+    : metrics_(ResolveFont(FontSpec{fontSpec.family, fontSpec.pointSize * kEnlarge, fontSpec.bold,
+                                    fontSpec.italic}),
+               &MeasureDevice()) {
   lineHeight_ = metrics_.height() / kPixelsPerMm;
   ascent_ = metrics_.ascent() / kPixelsPerMm;
-  const QFont font = ResolveFont(spec);
+  const QFont font = ResolveFont(fontSpec);
   actualFamily_ = QFontInfo(font).family();
   installed_ = actualFamily_.compare(font.family(), Qt::CaseInsensitive) == 0;
 }
@@ -140,10 +140,10 @@ std::vector<QString> TextMeasure::Wrap(const QString& text, double width) const 
   return lines;
 }
 
-const TextMeasure& FontCache::For(const FontSpec& spec) {
+const TextMeasure& FontCache::For(const FontSpec& fontSpec) {
   for (const auto& [key, measure] : fonts_)
-    if (key == spec) return *measure;
-  fonts_.emplace_back(spec, std::make_unique<TextMeasure>(spec));
+    if (key == fontSpec) return *measure;
+  fonts_.emplace_back(fontSpec, std::make_unique<TextMeasure>(fontSpec));
   return *fonts_.back().second;
 }
 

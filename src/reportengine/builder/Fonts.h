@@ -18,13 +18,13 @@ namespace reportengine {
 // The installed family a report's family prints with.
 QString MappedFamily(const QString& family);
 
-// A QFont for `spec`, unhinted so that its widths scale with the device.
-QFont ResolveFont(const FontSpec& spec);
+// A QFont for `fontSpec`, unhinted so that its widths scale with the device.
+QFont ResolveFont(const FontSpec& fontSpec);
 
 // Measures text of one font in millimetres.
 class TextMeasure {
  public:
-  explicit TextMeasure(const FontSpec& spec);
+  explicit TextMeasure(const FontSpec& fontSpec);
 
   double Width(const QString& text) const;
   double LineHeight() const { return lineHeight_; }
@@ -55,7 +55,7 @@ class TextMeasure {
 // One TextMeasure per font for the length of a build.
 class FontCache {
  public:
-  const TextMeasure& For(const FontSpec& spec);
+  const TextMeasure& For(const FontSpec& fontSpec);
 
  private:
   std::vector<std::pair<FontSpec, std::unique_ptr<TextMeasure>>> fonts_;

@@ -30,8 +30,8 @@ QByteArray RenderXlsx(const Document& document) {
   lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Report");
   std::vector<std::pair<FontSpec, lxw_format*>> formats;
   const auto formatFor = [&](const FontSpec& font) {
-    for (const auto& [spec, format] : formats)
-      if (spec == font) return format;
+    for (const auto& [fontSpec, format] : formats)
+      if (fontSpec == font) return format;
     lxw_format* format = workbook_add_format(workbook);
     format_set_font_name(format, font.family.toUtf8().constData());
     format_set_font_size(format, font.pointSize);
