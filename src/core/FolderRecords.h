@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,9 +28,10 @@ struct TOneFolderMessages {
   mapi::OptionalDateTime deliveryTime;  // PR_MESSAGE_DELIVERY_TIME, local; none when absent
 };
 
-// Record lists the export dialog borrows; it reads them by position.
-using TMsgBoxReportList = std::vector<std::unique_ptr<TMsgBoxReport>>;
-using TFolderMessageList = std::vector<std::unique_ptr<TOneFolderMessages>>;
+// The details window's record lists, which the reports and the export
+// dialog borrow and read by position.
+using TMsgBoxReportList = std::vector<TMsgBoxReport>;
+using TFolderMessageList = std::vector<TOneFolderMessages>;
 
 // The four columns of a contents row, in the order the load sets them.
 inline constexpr ULONG kMessageColumnCount = 4;

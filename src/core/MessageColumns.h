@@ -25,7 +25,7 @@ inline constexpr MessageColumn kMessageColumnsShown[kMessageListColumns] = {
 };
 
 // The rows of the message list, in list order; the details window owns them.
-using TMessageRows = std::vector<TOneFolderMessages>;
+using TMessageRows = TFolderMessageList;
 
 // Column 0 has no text; 1 the subject; 2 the size in kilobytes with one
 // decimal followed by "K" (1536 bytes read 1.5K); 3 the delivery time's

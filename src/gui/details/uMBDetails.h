@@ -82,7 +82,7 @@ class TfmMailboxDetails : public QDialog {
   // --- state read by the reports, the exports and the tests ----------------
   const core::TMessageRows& MessageRows() const { return rows_; }
   // Created on the first statistics walk; the reports empty and free it.
-  std::optional<std::vector<core::TMsgBoxReport>>& FolderStatistics() { return statistics_; }
+  std::optional<core::TMsgBoxReportList>& FolderStatistics() { return statistics_; }
   bool Busy() const { return hold_.Busy(); }
   bool PrivateStoreOpen() const { return static_cast<bool>(privateStore_); }
   TMessageListModel* ListModel() const { return listModel_; }
@@ -125,7 +125,7 @@ class TfmMailboxDetails : public QDialog {
   mapi::ComPtr<IMsgStore> privateStore_;
   QTreeWidgetItem* lastSelected_ = nullptr;
   core::TMessageRows rows_;
-  std::optional<std::vector<core::TMsgBoxReport>> statistics_;
+  std::optional<core::TMsgBoxReportList> statistics_;
   std::vector<std::unique_ptr<TFolderNodeData>> nodeData_;
   TMessageListModel* listModel_ = nullptr;
   QIcon nodeIcons_[2];                // the mailbox and the folder image, drawn once

@@ -47,11 +47,11 @@ const core::acTableContent& TfrmProgress::MailboxAt(int index) const {
 }
 
 const core::TOneFolderMessages& TfrmProgress::MessageAt(int index) const {
-  return *std::get<const core::TFolderMessageList*>(FRecords.value())->at(index);
+  return std::get<const core::TFolderMessageList*>(FRecords.value())->at(index);
 }
 
 const core::TMsgBoxReport& TfrmProgress::FolderAt(int index) const {
-  return *std::get<const core::TMsgBoxReportList*>(FRecords.value())->at(index);
+  return std::get<const core::TMsgBoxReportList*>(FRecords.value())->at(index);
 }
 
 std::string TfrmProgress::TitleText(const TExportJob& job) const {

@@ -65,13 +65,13 @@ std::vector<Cell> Columns(int kind, const Records& r, int i) {
             {DateOr(m.lastLogoffTime, "VT_EMPTY")}};
   }
   if (kind <= 4) {
-    const auto& m = *r.messages[i];
+    const auto& m = r.messages[i];
     return {{Bool(m.hasAttachment)},
             {Str(m.subject)},
             size(m.size),
             {DateOr(m.deliveryTime, "VT_NULL")}};
   }
-  const auto& f = *r.folders[i];
+  const auto& f = r.folders[i];
   std::vector<Cell> cells;
   if (kind >= 7) cells.push_back({Str(f.mailbox)});
   cells.push_back({Str(path(f.folderPath))});

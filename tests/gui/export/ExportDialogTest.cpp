@@ -178,7 +178,7 @@ TEST_F(Dialog, TextsAndNumbersAtTheirLimitsPassWhole) {
   m.displayName = std::string(1000, 'x') + "\xE9\x80<&>\"\x01";
   m.messageSize = INT64_MAX;
   m.contentCount = INT64_MIN;
-  auto& f = *records.folders[0];
+  auto& f = records.folders[0];
   f.folderPath = "/" + std::string(300, 'p');
   f.size = UINT32_MAX;
   f.itemCount = INT32_MIN;

@@ -29,18 +29,18 @@ Records::Records(int n) {
     m->storageLimitInformation = i % 2 ? "Issue warning" : "";
     mailboxes.push_back(std::move(m));
 
-    auto g = std::make_unique<core::TOneFolderMessages>();
-    g->hasAttachment = i % 2 == 0;
-    g->subject = "Subject " + std::to_string(i);
-    g->size = 2048 + 256 * static_cast<std::uint32_t>(i);
-    if (i % 3 != 2) g->deliveryTime = 38749.25 + i;
+    core::TOneFolderMessages g;
+    g.hasAttachment = i % 2 == 0;
+    g.subject = "Subject " + std::to_string(i);
+    g.size = 2048 + 256 * static_cast<std::uint32_t>(i);
+    if (i % 3 != 2) g.deliveryTime = 38749.25 + i;
     messages.push_back(std::move(g));
 
-    auto f = std::make_unique<core::TMsgBoxReport>();
-    f->mailbox = "Mailbox " + std::to_string(i / 5);
-    f->folderPath = (i % 2 ? "Folder " : "/Folder ") + std::to_string(i);
-    f->itemCount = i;
-    f->size = 1024 * static_cast<std::uint32_t>(i);
+    core::TMsgBoxReport f;
+    f.mailbox = "Mailbox " + std::to_string(i / 5);
+    f.folderPath = (i % 2 ? "Folder " : "/Folder ") + std::to_string(i);
+    f.itemCount = i;
+    f.size = 1024 * static_cast<std::uint32_t>(i);
     folders.push_back(std::move(f));
   }
 }

@@ -182,7 +182,7 @@ TEST_F(RealServers, AnEmptyDocumentTableEndsWithAPlainHeader) {
 TEST_F(RealServers, SpecialTextsArriveWholeInBothFiles) {
   Records records(1);
   const std::string subject = std::string(1000, 's') + " <&> \"\xE9\" \x01 tab\there";
-  records.messages[0]->subject = subject;
+  records.messages[0].subject = subject;
   Export(3, records, "F");
   Export(4, records, "F");
   const json sheet = testsupport::ReadOffice("xlsx", documents + "/Book1.xlsx");

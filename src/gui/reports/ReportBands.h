@@ -1,0 +1,51 @@
+// The pieces the four reports share: items placed in millimetres, bands
+// with their frames and fonts, the title and page footer bands, and the
+// title hand-over. The reports themselves are tables of these.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "ReportModel.h"
+
+namespace gui::reports {
+
+using reportengine::Align;
+using reportengine::Band;
+using reportengine::BandKind;
+using reportengine::FontSpec;
+using reportengine::Frame;
+using reportengine::Item;
+
+FontSpec Arial(double points, bool bold = false, bool italic = false);
+
+// A label whose width follows its text, anchored at `left`.
+Item AutoLabel(const QString& name, const QString& text, double left, double top = 0);
+// A right-aligned label whose width follows its text; its right edge stays
+// at `rightEdge`.
+Item RightEdgeLabel(const QString& name, double rightEdge, double top = 0);
+// A label of fixed width that wraps its text and grows the band to fit.
+Item StretchLabel(const QString& name, double left, double width, Align alignment = Align::Left);
+
+Band MakeBand(BandKind kind, const QString& name, double height, std::optional<FontSpec> font,
+              std::vector<Item> items, Frame frame = {});
+
+// The title band, 10.6 mm, with `QRTitle` in Arial 10 bold centred on the
+// band: of automatic width (the mailbox list) or 179.7 mm wide from 7.9,
+// wrapping (the details window's reports).
+enum class TitleWidth { Automatic, Wide };
+Band TitleBand(TitleWidth width);
+
+// The page footer in Arial 8: the printing date and time at 2.4, "Page #"
+// at `pageLabelLeft` and the page number at 169.9.
+Band PageFooterBand(double height, double pageLabelLeft);
+
+// US Letter, portrait, 10 mm margins, Arial 10, footer on the last page,
+// printed without records too.
+void SetPageDefaults(reportengine::Report& report);
+
+// The report's title (the print job's name too) and `QRTitle`'s caption.
+void SetReportTitle(reportengine::Report& report, const QString& title);
+
+}  // namespace gui::reports
