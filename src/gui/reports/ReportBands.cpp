@@ -36,6 +36,34 @@ Item StretchLabel(const QString& name, double left, double width, Align alignmen
   return item;
 }
 
+std::vector<Item> Cells(std::span<const Cell> cells) {
+  std::vector<Item> items;
+  for (const Cell& cell : cells) {
+    const QString name = QString::fromLatin1(cell.name);
+    const QString text = QString::fromLatin1(cell.text);
+    Item item;
+    switch (cell.fit) {
+      case Fit::Fixed:
+      case Fit::Stretch:
+        item = StretchLabel(name, cell.left, cell.width, cell.alignment);
+        item.stretch = cell.fit == Fit::Stretch;
+        item.text = text;
+        item.top = cell.top;
+        break;
+      case Fit::Auto:
+        item = AutoLabel(name, text, cell.left, cell.top);
+        item.alignment = cell.alignment;
+        break;
+      case Fit::RightEdge:
+        item = RightEdgeLabel(name, cell.left, cell.top);
+        item.text = text;
+        break;
+    }
+    items.push_back(std::move(item));
+  }
+  return items;
+}
+
 Band MakeBand(BandKind kind, const QString& name, double height, std::optional<FontSpec> font,
               std::vector<Item> items, Frame frame) {
   Band band;

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "ReportModel.h"
@@ -27,6 +28,24 @@ Item AutoLabel(const QString& name, const QString& text, double left, double top
 Item RightEdgeLabel(const QString& name, double rightEdge, double top = 0);
 // A label of fixed width that wraps its text and grows the band to fit.
 Item StretchLabel(const QString& name, double left, double width, Align alignment = Align::Left);
+
+// One item of a report's table: how its width is found.
+enum class Fit {
+  Fixed,      // `width` wide, one line
+  Stretch,    // `width` wide, wrapping; the band grows to fit
+  Auto,       // the width follows the text from `left`
+  RightEdge,  // the width follows the text; its right edge stays at `left`
+};
+struct Cell {
+  const char* name;
+  const char* text;  // the fixed caption; run-time texts start empty
+  double left;
+  double width;  // Fixed and Stretch only
+  Align alignment;
+  Fit fit;
+  double top = 0;
+};
+std::vector<Item> Cells(std::span<const Cell> cells);
 
 Band MakeBand(BandKind kind, const QString& name, double height, std::optional<FontSpec> font,
               std::vector<Item> items, Frame frame = {});

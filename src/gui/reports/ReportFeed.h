@@ -1,0 +1,64 @@
+// The one frame of the reports fed record by record: a counter and running
+// totals that start over before every run over the data (preview, print,
+// save), one detail band per record, the progress in percent, and the
+// summary texts kept current so the summary band shows the totals over all
+// records. What differs between the reports is the row function and the
+// summary's wording.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "ReportModel.h"
+
+namespace gui::reports {
+
+// Sizes are added as 64-bit values, so unsigned 32-bit folder and message
+// sizes cannot wrap however many records a report holds.
+struct FeedTotals {
+  std::int64_t size = 0;   // bytes
+  std::int64_t items = 0;  // messages or items
+};
+
+// How a report words its summary.
+struct SummaryWording {
+  const char* sizePrefix;  // before the kilobytes, e.g. "Mailbox Size: "
+};
+
+class TReportFeed {
+ public:
+  // The texts of the detail items for record `index`, in the order of the
+  // names handed to the constructor; adds the record to `totals`.
+  using Row = std::function<QStringList(std::size_t index, FeedTotals& totals)>;
+
+  // `report`'s bands must be in place: the named items are looked up once.
+  TReportFeed(reportengine::Report& report, const std::vector<const char*>& detailItems,
+              SummaryWording wording);
+
+  // The records: their number is asked at every step, `row` gives the texts.
+  void Bind(std::function<std::size_t()> count, Row row);
+
+  void BeforePrint();
+  bool NeedData();
+
+  const FeedTotals& Totals() const { return totals_; }
+
+ private:
+  void SetSummary();
+
+  reportengine::Report& report_;
+  std::vector<reportengine::Item*> detail_;
+  reportengine::Item* summarySize_;
+  reportengine::Item* summaryItems_;
+  SummaryWording wording_;
+  std::function<std::size_t()> count_;
+  Row row_;
+  std::int32_t counter_ = 0;
+  FeedTotals totals_;
+};
+
+}  // namespace gui::reports
