@@ -12,6 +12,9 @@
 #include "Readers.h"
 #include "RecordingDialogs.h"
 #include "SaveFormats.h"
+#include "unAllMailBoxes.h"
+#include "unFolderPrint.h"
+#include "unMailboxReport.h"
 #include "unReport.h"
 
 namespace {
@@ -106,6 +109,25 @@ TEST(ListPreview, ZoomButtonsActOnTheShownWindowAndSaveOffersEveryFormat) {
   EXPECT_TRUE(text.out.contains(
       QRegularExpression(QStringLiteral("Summary:\\s+2,001\\.5 K\\s+12,355 Item\\(s\\)"))))
       << text.out.toStdString();
+}
+
+// The details window's reports open the standard preview; only the
+// all-mailboxes report keeps its thumbnails.
+TEST(StandardPreview, ThumbnailsOnlyForAllMailboxes) {
+  testsupport::RecordingDialogs dialogs;
+  std::vector<bool> thumbnails;
+  dialogs.preview = [&](QWidget& window) {
+    thumbnails.push_back(dynamic_cast<reportengine::PreviewWindow&>(window).ThumbnailsVisible());
+  };
+  const core::TFolderMessageList messages;
+  const core::TMsgBoxReportList folders;
+  gui::TfrmFolderPrint folder(dialogs, nullptr);
+  folder.SetMessages(messages);
+  gui::TfrmMailboxReport mailbox(dialogs, nullptr);
+  mailbox.SetFolders(folders);
+  gui::TfrmAllMailBoxes all(dialogs, nullptr);
+  EXPECT_TRUE(folder.Preview() && mailbox.Preview() && all.Preview());
+  EXPECT_EQ(thumbnails, (std::vector<bool>{false, false, true}));
 }
 
 }  // namespace
