@@ -1,5 +1,9 @@
 #include "ReportBands.h"
 
+#include "AnsiText.h"
+#include "DateTimeText.h"
+#include "MAPIDateUtils.h"
+
 namespace gui::reports {
 
 FontSpec Arial(double points, bool bold, bool italic) {
@@ -110,6 +114,14 @@ void SetPageDefaults(reportengine::Report& report) {
   report.baseFont = Arial(10);
   report.printIfEmpty = true;
   report.pageFooterOnLastPage = true;
+  report.dateTimeText = PrintTimeText;
+}
+
+QString PrintTimeText(const QDateTime& time) {
+  const QDate date = time.date();
+  const mapi::TDateTime value = mapi::EncodeDate(date.year(), date.month(), date.day()) +
+                                time.time().msecsSinceStartOfDay() / 86400000.0;
+  return FromAnsi(core::DateTimeText(value));
 }
 
 void SetReportTitle(reportengine::Report& report, const QString& title) {

@@ -3,6 +3,7 @@
 // title hand-over. The reports themselves are tables of these.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <optional>
 #include <span>
@@ -61,8 +62,10 @@ Band TitleBand(TitleWidth width);
 Band PageFooterBand(double height, double pageLabelLeft);
 
 // US Letter, portrait, 10 mm margins, Arial 10, footer on the last page,
-// printed without records too.
+// printed without records too; the time of printing reads as every other
+// date-time of the program.
 void SetPageDefaults(reportengine::Report& report);
+QString PrintTimeText(const QDateTime& time);
 
 // The report's title (the print job's name too) and `QRTitle`'s caption.
 void SetReportTitle(reportengine::Report& report, const QString& title);

@@ -127,9 +127,10 @@ class Builder {
         return ValueText(Evaluate(expressions_.at(&item), item.name));
       case ItemKind::SystemData:
         if (item.system == SystemData::PageNumber) return QString::number(pageNumber_);
-        return item.text.isEmpty()
-                   ? QLocale::system().toString(options_.printTime, QLocale::ShortFormat)
-                   : options_.printTime.toString(item.text);
+        if (!item.text.isEmpty()) return options_.printTime.toString(item.text);
+        return r_.dateTimeText
+                   ? r_.dateTimeText(options_.printTime)
+                   : QLocale::system().toString(options_.printTime, QLocale::ShortFormat);
       case ItemKind::Picture:
         break;
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QColor>
+#include <QDateTime>
 #include <QImage>
 #include <QString>
 #include <functional>
@@ -138,6 +139,9 @@ class Report {
   // When set, called instead of showing the standard preview window: the
   // report shows a preview of its own.
   std::function<void()> preview;
+  // How date-time items without a format of their own print the time of
+  // printing; the system locale's short form when empty.
+  std::function<QString(const QDateTime&)> dateTimeText;
 
   // The need-data callback's progress in percent.
   void SetProgress(int percent) { progress_ = percent; }

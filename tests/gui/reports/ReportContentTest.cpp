@@ -136,6 +136,8 @@ const LineRow kLines[] = {
     {"no subject prints an empty subject", Sample::Folder, "2.0 12/24/2026 18:00:00"},
     {"no delivery time prints an empty date", Sample::Folder, "Notes 0.5"},
     {"the column captions", Sample::Folder, "Subject Size K Date"},
+    {"the page footer: time of printing as the locale writes it", Sample::Folder,
+     "12/24/2026 10:30:00 Page # 1"},
     {"three printed messages", Sample::Folder, "3 Item(s)"},
     {"1024 + 2048 + 512 bytes", Sample::Folder, "3.5 K"},
     {"the leading slash dropped", Sample::Mailbox, "Inbox/Projects 1,200 1,953,125.0"},
