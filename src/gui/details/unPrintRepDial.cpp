@@ -1,0 +1,35 @@
+#include "unPrintRepDial.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "FixedLayout.h"
+#include "RadioGroup.h"
+
+namespace gui {
+
+TfrmPrintReport::TfrmPrintReport(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+  setWindowTitle(QStringLiteral("Choose.."));
+  setFixedSize(325, 135);
+  if (owner) move(owner->geometry().center() - rect().center());
+
+  GroupBox1 = new QGroupBox(QStringLiteral(" Print/Save "), this);
+  GroupBox1->setGeometry(8, 4, 309, 45);
+  rbCF = MakeRadio(GroupBox1, QStringLiteral("Current Folder"), QRect(8, 20, 97, 17));
+  rbCM = MakeRadio(GroupBox1, QStringLiteral("Current Mailbox"), QRect(106, 20, 101, 17));
+  rbAM = MakeRadio(GroupBox1, QStringLiteral("All Maiboxes"), QRect(208, 20, 93, 17));
+  rbCF->setChecked(true);
+
+  rgToWhere = MakePrintExportGroup(this, QRect(8, 54, 309, 45));
+  btOK = MakeButton(this, QStringLiteral("OK"), QRect(82, 106, 75, 25));
+  btOK->setDefault(true);
+  connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
+  btCancel = MakeButton(this, QStringLiteral("Cancel"), QRect(168, 106, 75, 25));
+  connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
+  btOK->setFocus();
+}
+
+}  // namespace gui
