@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 
+class QDialog;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -23,5 +24,14 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, QRect geometry)
 // A speed button: flat ones are drawn raised only under the mouse.
 QToolButton* MakeSpeedButton(QWidget* parent, const QString& caption, QRect geometry, bool flat);
 QRadioButton* MakeRadio(QWidget* parent, const QString& caption, QRect geometry);
+
+// A dialog's OK and Cancel buttons, 75 by 25, Cancel 85 pixels right of OK
+// at `okAt`: OK is the default button, has the focus and accepts; Cancel
+// rejects, as Escape does.
+struct TOkCancel {
+  QPushButton* ok;
+  QPushButton* cancel;
+};
+TOkCancel MakeOkCancel(QDialog* dialog, const QString& ok, const QString& cancel, QPoint okAt);
 
 }  // namespace gui

@@ -1,7 +1,6 @@
 #include "unPrintRepDial.h"
 
 #include <QGroupBox>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include "FixedLayout.h"
@@ -24,12 +23,10 @@ TfrmPrintReport::TfrmPrintReport(QWidget* owner)
   rbCF->setChecked(true);
 
   rgToWhere = MakePrintExportGroup(this, QRect(8, 54, 309, 45));
-  btOK = MakeButton(this, QStringLiteral("OK"), QRect(82, 106, 75, 25));
-  btOK->setDefault(true);
-  connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
-  btCancel = MakeButton(this, QStringLiteral("Cancel"), QRect(168, 106, 75, 25));
-  connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
-  btOK->setFocus();
+  const TOkCancel buttons =
+      MakeOkCancel(this, QStringLiteral("OK"), QStringLiteral("Cancel"), QPoint(82, 106));
+  btOK = buttons.ok;
+  btCancel = buttons.cancel;
 }
 
 }  // namespace gui

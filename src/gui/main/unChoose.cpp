@@ -1,7 +1,5 @@
 #include "unChoose.h"
 
-#include <QPushButton>
-
 #include "FixedLayout.h"
 #include "RadioGroup.h"
 
@@ -15,12 +13,10 @@ TfrmChoose::TfrmChoose(QWidget* owner)
   if (owner) move(owner->geometry().center() - rect().center());
 
   RadioGroup1 = MakePrintExportGroup(this, QRect(8, 4, 316, 53));
-  BitBtOK = MakeButton(this, QStringLiteral("&OK"), QRect(86, 66, 75, 25));
-  BitBtOK->setDefault(true);
-  connect(BitBtOK, &QPushButton::clicked, this, &QDialog::accept);
-  BitBtnCancel = MakeButton(this, QStringLiteral("&Cancel"), QRect(171, 66, 75, 25));
-  connect(BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-  BitBtOK->setFocus();
+  const TOkCancel buttons =
+      MakeOkCancel(this, QStringLiteral("&OK"), QStringLiteral("&Cancel"), QPoint(86, 66));
+  BitBtOK = buttons.ok;
+  BitBtnCancel = buttons.cancel;
 }
 
 }  // namespace gui
