@@ -71,6 +71,13 @@ QRadioButton* MakeRadio(QWidget* parent, const QString& caption, QRect geometry)
   return radio;
 }
 
+void PlaceDialog(QDialog* dialog, const QString& caption, QSize client) {
+  dialog->setWindowTitle(caption);
+  dialog->setFixedSize(client);
+  if (const QWidget* owner = dialog->parentWidget())
+    dialog->move(owner->geometry().center() - dialog->rect().center());
+}
+
 TOkCancel MakeOkCancel(QDialog* dialog, const QString& ok, const QString& cancel, QPoint okAt) {
   TOkCancel buttons{MakeButton(dialog, ok, QRect(okAt, QSize(75, 25))),
                     MakeButton(dialog, cancel, QRect(okAt + QPoint(85, 0), QSize(75, 25)))};

@@ -8,12 +8,8 @@
 
 namespace gui {
 
-TfrmPrintReport::TfrmPrintReport(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
-  setWindowTitle(QStringLiteral("Choose.."));
-  setFixedSize(325, 135);
-  if (owner) move(owner->geometry().center() - rect().center());
+TfrmPrintReport::TfrmPrintReport(QWidget* owner) : QDialog(owner, kSystemMenuDialog) {
+  PlaceDialog(this, QStringLiteral("Choose.."), QSize(325, 135));
 
   GroupBox1 = new QGroupBox(QStringLiteral(" Print/Save "), this);
   GroupBox1->setGeometry(8, 4, 309, 45);

@@ -5,12 +5,9 @@
 
 namespace gui {
 
-TfrmChoose::TfrmChoose(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
-  setWindowTitle(QStringLiteral("Tabrix Mailbox Statistics for Microsoft Exchange Server"));
-  setFixedSize(332, 99);
-  if (owner) move(owner->geometry().center() - rect().center());
+TfrmChoose::TfrmChoose(QWidget* owner) : QDialog(owner, kSystemMenuDialog) {
+  PlaceDialog(this, QStringLiteral("Tabrix Mailbox Statistics for Microsoft Exchange Server"),
+              QSize(332, 99));
 
   RadioGroup1 = MakePrintExportGroup(this, QRect(8, 4, 316, 53));
   const TOkCancel buttons =
