@@ -41,6 +41,15 @@ class TReportFeed {
 
   // The records: their number is asked at every step, `row` gives the texts.
   void Bind(std::function<std::size_t()> count, Row row);
+  // The records of a borrowed list that `list` points to (null: none);
+  // `row` takes a record and the totals.
+  template <class List, class RecordRow>
+  void BindList(const List* const& list, RecordRow row) {
+    Bind([&list] { return list ? list->size() : 0; },
+         [&list, row](std::size_t index, FeedTotals& totals) {
+           return row((*list)[index], totals);
+         });
+  }
 
   void BeforePrint();
   bool NeedData();

@@ -48,16 +48,15 @@ TfrmFolderPrint::TfrmFolderPrint(TGuiDialogs& dialogs, QWidget* owner)
       dialogs_(dialogs),
       feed_(QuickRepFolder, reports::CellNames(kDetailCells), {""}) {
   setWindowTitle(QStringLiteral("Folder Print"));
-  feed_.Bind([this] { return messages_ ? messages_->size() : 0; },
-             [this](std::size_t index, reports::FeedTotals& totals) {
-               const core::TOneFolderMessages& message = (*messages_)[index];
-               totals.size += message.size;
-               totals.items += 1;
-               return QStringList{message.hasAttachment ? QStringLiteral("*") : QString(),
-                                  FromAnsi(message.subject),
-                                  FromAnsi(core::KilobytesText(static_cast<double>(message.size))),
-                                  FromAnsi(core::DateTimeText(message.deliveryTime))};
-             });
+  feed_.BindList(
+      messages_, [](const core::TOneFolderMessages& message, reports::FeedTotals& totals) {
+        totals.size += message.size;
+        totals.items += 1;
+        return QStringList{message.hasAttachment ? QStringLiteral("*") : QString(),
+                           FromAnsi(message.subject),
+                           FromAnsi(core::KilobytesText(static_cast<double>(message.size))),
+                           FromAnsi(core::DateTimeText(message.deliveryTime))};
+      });
 }
 
 void TfrmFolderPrint::SetMessages(const core::TFolderMessageList& messages) {

@@ -42,16 +42,13 @@ TfrmMailboxReport::TfrmMailboxReport(TGuiDialogs& dialogs, QWidget* owner)
       dialogs_(dialogs),
       feed_(QuickRep, reports::CellNames(kDetailCells), {"Mailbox Size: "}) {
   setWindowTitle(QStringLiteral("Mailbox Report"));
-  feed_.Bind([this] { return folders_ ? folders_->size() : 0; },
-             [this](std::size_t index, reports::FeedTotals& totals) {
-               const core::TMsgBoxReport& folder = (*folders_)[index];
-               totals.size += folder.size;
-               totals.items += folder.itemCount;
-               return QStringList{
-                   PrintedPath(folder.folderPath),
-                   FromAnsi(core::GroupedCountText(static_cast<double>(folder.itemCount))),
-                   FromAnsi(core::KilobytesText(static_cast<double>(folder.size)))};
-             });
+  feed_.BindList(folders_, [](const core::TMsgBoxReport& folder, reports::FeedTotals& totals) {
+    totals.size += folder.size;
+    totals.items += folder.itemCount;
+    return QStringList{PrintedPath(folder.folderPath),
+                       FromAnsi(core::GroupedCountText(static_cast<double>(folder.itemCount))),
+                       FromAnsi(core::KilobytesText(static_cast<double>(folder.size)))};
+  });
 }
 
 void TfrmMailboxReport::SetFolders(const core::TMsgBoxReportList& folders) {

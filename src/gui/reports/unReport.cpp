@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QToolBar>
+#include <QToolButton>
 #include <array>
 #include <cmath>
 
@@ -133,6 +134,9 @@ TMyQrPreview::TMyQrPreview(reportengine::Report& report, reportengine::PreviewDi
     QAction* action = ToolBar()->addAction(ZoomIcon(in), caption);
     action->setToolTip(caption);
     connect(action, &QAction::triggered, this, click);
+    // Caption and picture both, as the tool bar's Close button shows them.
+    if (auto* button = qobject_cast<QToolButton*>(ToolBar()->widgetForAction(action)))
+      button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   };
   add(false, QStringLiteral("Zoom out"), &TMyQrPreview::ZoomOutClick);
   add(true, QStringLiteral("Zoom in"), &TMyQrPreview::ZoomInClick);
@@ -153,17 +157,17 @@ TQRReport::TQRReport(TGuiDialogs& dialogs, QWidget* owner)
       feed_(QuickRep1, FeedItems(), {""}) {
   setWindowTitle(QStringLiteral("QRReport"));
   setWindowState(Qt::WindowMaximized);
-  feed_.Bind([this] { return mailboxes_ ? mailboxes_->size() : 0; },
-             [this](std::size_t index, reports::FeedTotals& totals) {
-               const core::acTableContent& record = *(*mailboxes_)[index];
-               QStringList texts;
-               for (const DetailCell& d : kDetailCells)
-                 texts << FromAnsi(core::MailboxCellText(record, d.column));
-               texts << FromAnsi(core::MailboxCellText(record, kDirectoryColumn)).toLower();
-               totals.size += record.messageSize;
-               totals.items += record.contentCount;
-               return texts;
-             });
+  feed_.BindList(mailboxes_, [](const std::unique_ptr<core::acTableContent>& mailbox,
+                                reports::FeedTotals& totals) {
+    const core::acTableContent& record = *mailbox;
+    QStringList texts;
+    for (const DetailCell& d : kDetailCells)
+      texts << FromAnsi(core::MailboxCellText(record, d.column));
+    texts << FromAnsi(core::MailboxCellText(record, kDirectoryColumn)).toLower();
+    totals.size += record.messageSize;
+    totals.items += record.contentCount;
+    return texts;
+  });
   QuickRep1.beforePrint = [this] { QuickRep1BeforePrint(); };
   QuickRep1.needData = [this] { return QuickRep1NeedData(); };
   QuickRep1.preview = [this] { QuickRep1Preview(); };
