@@ -13,8 +13,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "DetailsSession.h"
 #include "FaultCaseNames.h"
-#include "GuiSession.h"
 #include "MessageListModel.h"
 #include "uMBDetails.h"
 #include "unUSDS.h"
@@ -25,47 +25,8 @@ using testsupport::Kind;
 
 const std::string kServerDn = "/o=Org/ou=Site/cn=Configuration/cn=Servers/cn=SRV01";
 
-bool SameAccounting(const TabrixSimAccounting& a, const TabrixSimAccounting& b) {
-  return a.liveObjects == b.liveObjects && a.outstandingBuffers == b.outstandingBuffers &&
-         a.openSessions == b.openSessions && a.initializeCount == b.initializeCount;
-}
-
-class DetailsWindow : public guitest::GuiSession {
+class DetailsWindow : public guitest::DetailsSession {
  protected:
-  void SetUp() override {
-    GuiSession::SetUp();
-    gui::MessageSortColumn = 0;
-    gui::MessageSortAscending = true;
-    machine.BuildStandard();
-  }
-  // Logs the main window on; faults must be in the database before.
-  void LogOn() {
-    Open();
-    ClickLogOn();
-    ASSERT_TRUE(window->LoggedOn());
-    ASSERT_EQ(window->Mailboxes().size(), 3u);
-    dialogs.Clear();
-    before = machine.BoundAccounting();
-  }
-  // Double-clicks row `row` and runs `inside` while the window is shown.
-  void OpenByDoubleClick(int row, std::function<void(gui::TfmMailboxDetails&)> inside) {
-    window->ListViewRecipients->selectRow(row);
-    dialogs.modal.push_back([inside](QDialog& d) {
-      inside(dynamic_cast<gui::TfmMailboxDetails&>(d));
-      return int(QDialog::Accepted);
-    });
-    window->ListViewRecipientsDblClick();
-  }
-  // Selects `node` and clicks it, as a mouse click does.
-  static void Click(gui::TfmMailboxDetails& w, QTreeWidgetItem* node) {
-    w.TreeViewMailboxes->setCurrentItem(node);
-    w.TreeViewMailboxesClick();
-  }
-  static QTreeWidgetItem* Find(gui::TfmMailboxDetails& w, const char* name) {
-    const auto found = w.TreeViewMailboxes->findItems(QString::fromLatin1(name),
-                                                      Qt::MatchRecursive | Qt::MatchExactly);
-    return found.isEmpty() ? nullptr : found.first();
-  }
   static std::vector<std::string> Panels(gui::TfmMailboxDetails& w) {
     std::vector<std::string> texts;
     for (int i = 0; i < w.StatusBar1->PanelCount(); ++i)
@@ -79,12 +40,6 @@ class DetailsWindow : public guitest::GuiSession {
       cells += (r ? "|" : "") + model->index(r, column).data().toString().toStdString();
     return cells;
   }
-  // After the window closed: only the main window's session remains.
-  void ExpectReleased(const char* why = "") {
-    EXPECT_TRUE(SameAccounting(machine.BoundAccounting(), before)) << why;
-  }
-
-  TabrixSimAccounting before{};
 };
 
 TEST_F(DetailsWindow, DoubleClickBuildsTheTreeOfTheSelectedMailbox) {

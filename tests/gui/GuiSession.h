@@ -3,6 +3,7 @@
 
 #include <QToolButton>
 #include <memory>
+#include <vector>
 
 #include "GuiMachine.h"
 #include "RecordingDialogs.h"
@@ -11,6 +12,17 @@
 #include "unMain.h"
 
 namespace guitest {
+
+// The children of `parent` that are a T, told by their C++ type: the
+// windows declare no meta-object of their own, so QObject::findChildren
+// cannot tell them apart.
+template <class T>
+std::vector<T*> ChildrenOf(const QObject& parent) {
+  std::vector<T*> found;
+  for (QObject* child : parent.findChildren<QObject*>())
+    if (auto* t = dynamic_cast<T*>(child)) found.push_back(t);
+  return found;
+}
 
 class GuiSession : public ::testing::Test {
  protected:

@@ -1,13 +1,14 @@
 // boxstat-screens: renders every window and dialog of the main window and
-// the details window in their main states to PNG files, offscreen, for
-// review of the fixed layouts.
+// the details window in their main states, and the first page of each
+// report in its preview, to PNG files, offscreen, for review of the fixed
+// layouts.
 //
 //   boxstat-screens [output folder]     (default: ./boxstat-screens)
 //
 // It lays out a machine root of its own in a temporary folder with a small
 // generated organisation (SRV01 with 120 mailboxes, SRV02 with 25), logs on
 // with the default profile and drives the window as a user would; modal
-// dialogs are grabbed instead of being run.
+// dialogs are grabbed instead of being run, and so are the report previews.
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
@@ -34,12 +35,14 @@
 #include "OrgDb.h"
 #include "ProfileChooser.h"
 #include "QtUserDialogs.h"
+#include "RadioGroup.h"
 #include "ServerComboBox.h"
 #include "TStatusBar.h"
 #include "WordWrap.h"
 #include "uAbout.h"
 #include "uMBDetails.h"
 #include "unMain.h"
+#include "unPrintRepDial.h"
 #include "unTempProfile.h"
 #include "unUSDS.h"
 
@@ -104,17 +107,25 @@ class ScreenDialogs final : public gui::TGuiDialogs {
     dialog.hide();
     return result;
   }
-  // No window here starts a timer, a file or print dialog or a preview yet;
-  // the screens tool answers them as cancelled.
+  // No timer, file or print dialog is reached here; they are answered as
+  // cancelled.
   void OneShot(QObject*, int, std::function<void()>) override {}
   std::optional<gui::SaveFileChoice> SaveFileName(QWidget*, const gui::SaveFileRequest&) override {
     return std::nullopt;
   }
   bool PrintDialog(QWidget*, QPrinter&, int, int) override { return false; }
-  void RunPreview(QWidget&) override {}
+  // A preview is grabbed on its first page and closed at once.
+  void RunPreview(QWidget& preview) override {
+    if (previewName.isEmpty()) return;
+    preview.show();
+    screens_.Save(preview, previewName);
+    previewName.clear();
+    preview.hide();
+  }
 
   std::function<int(QDialog&)> next;
-  QString boxName;  // the file name of the next message box; empty: not saved
+  QString boxName;      // the file name of the next message box; empty: not saved
+  QString previewName;  // the file name of the next preview; empty: not saved
 
  private:
   void Box(QMessageBox::Icon icon, const std::string& caption, const std::string& text) {
@@ -174,8 +185,25 @@ void ClickNode(gui::TfmMailboxDetails& w, QTreeWidgetItem* node) {
   w.TreeViewMailboxesClick();
 }
 
+// The details window's print command for the scope button `scope` (0 the
+// current folder, 1 the current mailbox, 2 all mailboxes), to the preview;
+// the choice dialog is grabbed when `choiceName` is given.
+void PrintReport(Screens& screens, ScreenDialogs& dialogs, gui::TfmMailboxDetails& w, int scope,
+                 const QString& previewName, const QString& choiceName = {}) {
+  dialogs.next = [&screens, scope, choiceName](QDialog& d) {
+    auto& choice = dynamic_cast<gui::TfrmPrintReport&>(d);
+    if (!choiceName.isEmpty()) screens.Save(choice, choiceName);
+    QRadioButton* buttons[] = {choice.rbCF, choice.rbCM, choice.rbAM};
+    buttons[scope]->setChecked(true);
+    choice.rgToWhere->SetItemIndex(static_cast<int>(gui::TPrintDestination::Preview));
+    return int(QDialog::Accepted);
+  };
+  dialogs.previewName = previewName;
+  w.sbPrintClick();
+}
+
 void DetailsStates(Screens& screens, ScreenDialogs& dialogs, gui::TfrmMainExecute& window) {
-  dialogs.next = [&screens](QDialog& d) {
+  dialogs.next = [&screens, &dialogs](QDialog& d) {
     auto& w = dynamic_cast<gui::TfmMailboxDetails&>(d);
     screens.Save(w, "details-01-tree");
     std::vector<QTreeWidgetItem*> folders;
@@ -198,6 +226,12 @@ void DetailsStates(Screens& screens, ScreenDialogs& dialogs, gui::TfrmMainExecut
       ClickNode(w, empty);
       screens.Save(w, "details-04-empty-folder");
     }
+    if (full) {
+      ClickNode(w, full);
+      PrintReport(screens, dialogs, w, 0, "report-02-folder", "print-choice-details");
+    }
+    PrintReport(screens, dialogs, w, 1, "report-03-mailbox");
+    PrintReport(screens, dialogs, w, 2, "report-04-all-mailboxes");
     return int(QDialog::Accepted);
   };
   window.ListViewRecipients->selectRow(0);
@@ -236,6 +270,13 @@ void MainWindowStates(Screens& screens, ScreenDialogs& dialogs) {
   watch.stop();
   if (!loadingSaved) std::cerr << "the load ended before its progress could be grabbed\n";
   screens.Save(window, "main-03-shown");
+
+  dialogs.next = [&screens](QDialog& d) {
+    screens.Save(d, "print-choice");
+    return int(QDialog::Accepted);
+  };
+  dialogs.previewName = "report-01-mailbox-list";
+  window.sbPrintClick();
 
   window.ListViewRecipients->horizontalHeader()->sectionClicked(2);
   window.ListViewRecipients->selectRow(1);

@@ -1,5 +1,6 @@
 #include "FixedLayout.h"
 
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -68,6 +69,23 @@ QRadioButton* MakeRadio(QWidget* parent, const QString& caption, QRect geometry)
   auto* radio = new QRadioButton(caption, parent);
   radio->setGeometry(geometry);
   return radio;
+}
+
+void PlaceDialog(QDialog* dialog, const QString& caption, QSize client) {
+  dialog->setWindowTitle(caption);
+  dialog->setFixedSize(client);
+  if (const QWidget* owner = dialog->parentWidget())
+    dialog->move(owner->geometry().center() - dialog->rect().center());
+}
+
+TOkCancel MakeOkCancel(QDialog* dialog, const QString& ok, const QString& cancel, QPoint okAt) {
+  TOkCancel buttons{MakeButton(dialog, ok, QRect(okAt, QSize(75, 25))),
+                    MakeButton(dialog, cancel, QRect(okAt + QPoint(85, 0), QSize(75, 25)))};
+  buttons.ok->setDefault(true);
+  QObject::connect(buttons.ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  QObject::connect(buttons.cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  buttons.ok->setFocus();
+  return buttons;
 }
 
 }  // namespace gui

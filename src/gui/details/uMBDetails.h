@@ -75,7 +75,10 @@ class TfmMailboxDetails : public QDialog {
   void CollectFolderStatistics(QTreeWidgetItem* mailboxNode);
   void lvMailboxColumnClick(int column);
   void SpeedButton1Click();
-  void sbPrintClick() {}
+  void sbPrintClick();
+  // Asks what to print and where, then previews the report or runs the
+  // export of the current folder, the current mailbox or all mailboxes.
+  void PrintOrExport();
   // Releases everything the window holds; runs once.
   void FormClose();
 
@@ -88,6 +91,8 @@ class TfmMailboxDetails : public QDialog {
   TMessageListModel* ListModel() const { return listModel_; }
   static TFolderNodeData* NodeData(const QTreeWidgetItem* node);
   static int NodeImage(const QTreeWidgetItem* node);
+  // The texts of the nodes from the mailbox down to `node`, joined by "\".
+  static QString NodePath(const QTreeWidgetItem* node);
 
   // --- controls ------------------------------------------------------------
   TBevelPanel* pnTop = nullptr;
@@ -117,6 +122,12 @@ class TfmMailboxDetails : public QDialog {
   void ShowContentsPanels(ULONG count, std::uint64_t total);
   void ClearRows();
   void Report(const core::DetailsReport& report);
+  // The print command's three scopes; `destination` is a TPrintDestination.
+  void PrintFolder(const QTreeWidgetItem* node, int destination);
+  void PrintMailbox(QTreeWidgetItem* node, int destination);
+  void PrintAllMailboxes(int destination);
+  // Empties the folder statistics, keeping the list when there is one.
+  void ClearStatistics();
 
   TGuiDialogs& dialogs_;
   mapi::ComPtr<IMAPISession> session_;  // a reference of its own, released on close

@@ -42,6 +42,13 @@ void TfrmProgress::SetExportData(TExportRecords records, const std::string& titl
   FKind = kind;
 }
 
+void RunExport(TGuiDialogs& dialogs, QWidget* owner, TExportRecords records,
+               const std::string& title, TExportKind kind) {
+  TfrmProgress dialog(owner, dialogs);
+  dialog.SetExportData(records, title, static_cast<int>(kind));
+  dialogs.ExecModal(dialog);
+}
+
 const core::acTableContent& TfrmProgress::MailboxAt(int index) const {
   return *std::get<const core::TMailboxList*>(FRecords.value())->at(index);
 }

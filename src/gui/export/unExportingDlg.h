@@ -49,6 +49,10 @@ class TfrmProgress final : public QDialog {
   bool FormCloseQuery() const { return FStopped; }
   bool Stopped() const { return FStopped; }
   int Count() const { return FCount; }
+  // What SetExportData handed over.
+  int Kind() const { return FKind; }
+  const std::string& Title() const { return FTitle; }
+  const std::optional<TExportRecords>& Records() const { return FRecords; }
 
   // What "process the pending window messages" does during a job; tests
   // replace it to act at a chosen record.
@@ -83,5 +87,11 @@ class TfrmProgress final : public QDialog {
   bool FStopped = false;
   bool RxTimer1Enabled = false;  // started by FormShow, fires once
 };
+
+// One export as every caller runs it: the dialog owned by `owner`, handed
+// the records, the title and the kind, shown modally and freed when the
+// modal call returns (also when it raised).
+void RunExport(TGuiDialogs& dialogs, QWidget* owner, TExportRecords records,
+               const std::string& title, TExportKind kind);
 
 }  // namespace gui

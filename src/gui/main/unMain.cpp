@@ -244,9 +244,6 @@ void TfrmMainExecute::QuestionsAnswers1Click() {
   ShellExecuteA(nullptr, "open", kQuestionsAnswersPage, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-// Printing and saving come with the reports; the button does nothing yet.
-void TfrmMainExecute::sbPrintClick() {}
-
 void TfrmMainExecute::RegisterProfileChooser() {
   if (!chooser_)
     chooser_ = std::make_unique<ProfileChooserContext>(ProfileChooserContext{&dialogs_, this});
