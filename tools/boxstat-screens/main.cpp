@@ -12,13 +12,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
@@ -250,6 +254,34 @@ void DetailsStates(Screens& screens, ScreenDialogs& dialogs, gui::TfrmMainExecut
   window.sbUSDClick();
 }
 
+// A clipped column caption's tooltip, drawn over the window where the
+// pointer rests on the header.
+void SaveHeaderTooltip(Screens& screens, gui::TfrmMainExecute& window) {
+  QHeaderView* header = window.ListViewRecipients->horizontalHeader();
+  const int section = 2;  // "Total Message Size (Kb)", clipped at its width
+  const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                  header->height() / 2);
+  QHelpEvent help(QEvent::ToolTip, at, header->viewport()->mapToGlobal(at));
+  QCoreApplication::sendEvent(header->viewport(), &help);
+  QCoreApplication::processEvents();
+  QWidget* tip = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->inherits("QTipLabel") && widget->isVisible()) tip = widget;
+  if (!tip) {
+    std::cerr << "the clipped header showed no tooltip\n";
+    return;
+  }
+  QPixmap shot = window.grab();
+  QPainter painter(&shot);
+  painter.drawPixmap(window.mapFromGlobal(tip->pos()), tip->grab());
+  painter.end();
+  QLabel composite;
+  composite.setPixmap(shot);
+  composite.resize(shot.size());
+  screens.Save(composite, "main-03-header-tooltip");
+  QToolTip::hideText();
+}
+
 void MainWindowStates(Screens& screens, ScreenDialogs& dialogs) {
   gui::TfrmMainExecute window(dialogs);
   window.show();
@@ -270,6 +302,7 @@ void MainWindowStates(Screens& screens, ScreenDialogs& dialogs) {
   watch.stop();
   if (!loadingSaved) std::cerr << "the load ended before its progress could be grabbed\n";
   screens.Save(window, "main-03-shown");
+  SaveHeaderTooltip(screens, window);
 
   dialogs.next = [&screens](QDialog& d) {
     screens.Save(d, "print-choice");
