@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 #include <deque>
 #include <functional>
@@ -162,6 +163,33 @@ TEST_F(PreviewFixture, ToolButtonsPageAndZoom) {
   ASSERT_EQ(dialogs.titles.size(), 3u);  // twice the page choice, then the page setup
   EXPECT_EQ(dialogs.titles[0], "Go to page");
   EXPECT_NE(dialogs.titles[2], "Go to page");
+}
+
+// Tool buttons take no focus: every paging command has its key.
+TEST_F(PreviewFixture, KeysPageSearchAndClose) {
+  PreviewWindow w(list.report, dialogs);
+  ASSERT_TRUE(w.Build());
+  w.show();
+  QApplication::setActiveWindow(&w);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int page;
+  } keys[] = {
+      {Qt::Key_PageDown, Qt::NoModifier, 2},
+      {Qt::Key_End, Qt::ControlModifier, 3},
+      {Qt::Key_PageUp, Qt::NoModifier, 2},
+      {Qt::Key_Home, Qt::ControlModifier, 1},
+  };
+  for (const auto& k : keys) {
+    QTest::keyClick(&w, k.key, k.modifiers);
+    EXPECT_EQ(w.CurrentPage(), k.page) << k.key;
+  }
+  QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
+  EXPECT_TRUE(w.SearchVisible());
+  QTest::keyClick(&w, Qt::Key_Escape);
+  EXPECT_FALSE(w.isVisible());
 }
 
 TEST_F(PreviewFixture, SearchFindsEachHitInTurnAcrossPages) {

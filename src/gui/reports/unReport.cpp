@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QIcon>
+#include <QKeySequence>
 #include <QPainter>
 #include <QPixmap>
 #include <QToolBar>
@@ -133,6 +134,7 @@ TMyQrPreview::TMyQrPreview(reportengine::Report& report, reportengine::PreviewDi
   const auto add = [this](bool in, const QString& caption, void (TMyQrPreview::*click)()) {
     QAction* action = ToolBar()->addAction(ZoomIcon(in), caption);
     action->setToolTip(caption);
+    action->setShortcut(in ? QKeySequence::ZoomIn : QKeySequence::ZoomOut);
     connect(action, &QAction::triggered, this, click);
     // Caption and picture both, as the tool bar's Close button shows them.
     if (auto* button = qobject_cast<QToolButton*>(ToolBar()->widgetForAction(action)))

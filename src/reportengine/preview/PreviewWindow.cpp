@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -98,33 +99,45 @@ PreviewWindow::~PreviewWindow() = default;
 void PreviewWindow::BuildToolBar() {
   toolBar_ = addToolBar(QStringLiteral("Preview"));
   toolBar_->setMovable(false);
-  const auto add = [this](QStyle::StandardPixmap icon, const QString& hint, auto slot) {
+  // Tool buttons take no focus, so each command that a keyboard user needs
+  // has the key that previews and viewers commonly give it.
+  const auto add = [this](QStyle::StandardPixmap icon, const QString& hint, QKeySequence key,
+                          auto slot) {
     QAction* action = toolBar_->addAction(style()->standardIcon(icon), hint, this, slot);
     action->setToolTip(hint);
+    action->setShortcut(key);
     return action;
   };
-  add(QStyle::SP_TitleBarMaxButton, QStringLiteral("Zoom to fit"), [this] { ZoomToFit(); });
-  add(QStyle::SP_ToolBarHorizontalExtensionButton, QStringLiteral("Zoom to width"),
+  add(QStyle::SP_TitleBarMaxButton, QStringLiteral("Zoom to fit"), {}, [this] { ZoomToFit(); });
+  add(QStyle::SP_ToolBarHorizontalExtensionButton, QStringLiteral("Zoom to width"), {},
       [this] { ZoomToWidth(); });
-  add(QStyle::SP_TitleBarNormalButton, QStringLiteral("100%"), [this] { SetZoom(100); });
+  add(QStyle::SP_TitleBarNormalButton, QStringLiteral("100%"), QKeySequence(Qt::CTRL | Qt::Key_0),
+      [this] { SetZoom(100); });
   toolBar_->addSeparator();
-  add(QStyle::SP_MediaSkipBackward, QStringLiteral("First page"), [this] { GoToPage(1); });
-  add(QStyle::SP_MediaSeekBackward, QStringLiteral("Previous page"),
+  add(QStyle::SP_MediaSkipBackward, QStringLiteral("First page"),
+      QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { GoToPage(1); });
+  add(QStyle::SP_MediaSeekBackward, QStringLiteral("Previous page"), QKeySequence(Qt::Key_PageUp),
       [this] { GoToPage(page_ - 1); });
-  add(QStyle::SP_MediaSeekForward, QStringLiteral("Next page"), [this] { GoToPage(page_ + 1); });
-  add(QStyle::SP_MediaSkipForward, QStringLiteral("Last page"), [this] { GoToPage(PageCount()); });
-  add(QStyle::SP_ArrowRight, QStringLiteral("Go to page"), [this] { AskPage(); });
-  add(QStyle::SP_FileDialogContentsView, QStringLiteral("Search for text"),
+  add(QStyle::SP_MediaSeekForward, QStringLiteral("Next page"), QKeySequence(Qt::Key_PageDown),
+      [this] { GoToPage(page_ + 1); });
+  add(QStyle::SP_MediaSkipForward, QStringLiteral("Last page"),
+      QKeySequence(Qt::CTRL | Qt::Key_End), [this] { GoToPage(PageCount()); });
+  add(QStyle::SP_ArrowRight, QStringLiteral("Go to page"), QKeySequence(Qt::CTRL | Qt::Key_G),
+      [this] { AskPage(); });
+  add(QStyle::SP_FileDialogContentsView, QStringLiteral("Search for text"), QKeySequence::Find,
       [this] { SetSearchVisible(!SearchVisible()); });
   toolBar_->addSeparator();
-  add(QStyle::SP_FileDialogDetailedView, QStringLiteral("Printer setup"),
+  add(QStyle::SP_FileDialogDetailedView, QStringLiteral("Printer setup"), {},
       [this] { PrinterSetup(); });
-  add(QStyle::SP_DialogApplyButton, QStringLiteral("Print"), [this] { Print(); });
-  add(QStyle::SP_DialogSaveButton, QStringLiteral("Save Report"), [this] { SaveReport(); });
-  add(QStyle::SP_DialogOpenButton, QStringLiteral("Load Report"), [this] { LoadReport(); });
+  add(QStyle::SP_DialogApplyButton, QStringLiteral("Print"), QKeySequence::Print,
+      [this] { Print(); });
+  add(QStyle::SP_DialogSaveButton, QStringLiteral("Save Report"), QKeySequence::Save,
+      [this] { SaveReport(); });
+  add(QStyle::SP_DialogOpenButton, QStringLiteral("Load Report"), QKeySequence::Open,
+      [this] { LoadReport(); });
   toolBar_->addSeparator();
-  QAction* close =
-      add(QStyle::SP_DialogCloseButton, QStringLiteral("Close preview"), [this] { this->close(); });
+  QAction* close = add(QStyle::SP_DialogCloseButton, QStringLiteral("Close preview"),
+                       QKeySequence(Qt::Key_Escape), [this] { this->close(); });
   close->setText(QStringLiteral("&Close"));
   close->setToolTip(QStringLiteral("Close preview"));
   toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 #include <cmath>
 
@@ -86,6 +88,15 @@ TEST(ListPreview, ZoomButtonsActOnTheShownWindowAndSaveOffersEveryFormat) {
       preview.Action(QString::fromLatin1(hint))->trigger();
       zooms.push_back(preview.Zoom());
     }
+    // And by keyboard, as the tool buttons take no focus.
+    preview.show();
+    QApplication::setActiveWindow(&preview);
+    if (QTest::qWaitForWindowActive(&preview)) {
+      QTest::keyClick(&preview, Qt::Key_Plus, Qt::ControlModifier);
+      zooms.push_back(preview.Zoom());
+      QTest::keyClick(&preview, Qt::Key_Minus, Qt::ControlModifier);
+      zooms.push_back(preview.Zoom());
+    }
     preview.Action(QStringLiteral("Save Report"))->trigger();
   };
   gui::TQRReport form(dialogs, nullptr);
@@ -98,7 +109,7 @@ TEST(ListPreview, ZoomButtonsActOnTheShownWindowAndSaveOffersEveryFormat) {
   EXPECT_TRUE(maximized);
   EXPECT_FALSE(thumbnails);
   EXPECT_EQ(lastHints, (QStringList{"Zoom out", "Zoom in"}));
-  EXPECT_EQ(zooms, (std::vector<int>{120, 144, 120}));
+  EXPECT_EQ(zooms, (std::vector<int>{120, 144, 120, 144, 120}));
   ASSERT_EQ(dialogs.saveRequests.size(), 1u);
   QStringList filters;
   for (const auto& f : formats) filters << QString::fromLatin1(f.filter);
