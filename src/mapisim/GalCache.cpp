@@ -7,6 +7,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "PositionIndex.h"
+
 namespace mapisim {
 namespace {
 
@@ -34,9 +36,9 @@ struct Cache {
   std::uint32_t version = 0;
   bool loaded = false;
   std::vector<Packed> entries;  // by id
-  // (hash of the folded address, entry position), in that order: the
-  // addresses share long prefixes, so comparing them is the dearer search.
-  std::vector<std::pair<std::uint64_t, std::uint32_t>> byAddress;
+  // Entry positions by the hash of the folded address: the addresses share
+  // long prefixes, so a search that compares them costs more.
+  orgdb::PositionIndex byAddress;
   std::vector<std::string> interned;  // home store and MTA texts, few and shared
 };
 
@@ -66,15 +68,13 @@ bool EqualFolded(std::string_view a, std::string_view b) {
 }
 
 std::uint64_t HashFolded(std::string_view text) {
-  std::uint64_t h = 14695981039346656037ull;  // FNV-1a
-  for (char c : text) h = (h ^ Fold(c)) * 1099511628211ull;
-  return h;
+  return orgdb::HashBytes(text.data(), text.size(), [](unsigned char c) { return Fold(c); });
 }
 
 void Load(Cache& c, const Db& db) {
   c.loaded = false;
   c.entries.clear();
-  c.byAddress.clear();
+  c.byAddress.Reset(0);
   c.interned.clear();
   std::unordered_map<std::string, std::uint32_t> index;
   auto intern = [&](const std::string& text) {
@@ -103,10 +103,9 @@ void Load(Cache& c, const Db& db) {
   // The version the read saw, which may be newer than the one checked.
   c.version = db->DataVersion();
   c.entries.shrink_to_fit();
-  c.byAddress.reserve(c.entries.size());
+  c.byAddress.Reset(c.entries.size());
   for (std::uint32_t i = 0; i < c.entries.size(); ++i)
-    c.byAddress.emplace_back(HashFolded(c.entries[i].Address()), i);
-  std::sort(c.byAddress.begin(), c.byAddress.end());
+    c.byAddress.Add(HashFolded(c.entries[i].Address()), i);
   c.db = db;
   c.loaded = true;
 }
@@ -147,13 +146,11 @@ std::vector<orgdb::GalEntry> CachedGalEntriesByAddress(const Db& db, std::string
   Cache& c = TheCache();
   std::lock_guard lock(c.mutex);
   Current(c, db);
-  const std::pair<std::uint64_t, std::uint32_t> key{HashFolded(address), 0};
   std::vector<orgdb::GalEntry> out;
-  // Positions ascend within one hash, and entries are by id.
-  for (auto it = std::lower_bound(c.byAddress.begin(), c.byAddress.end(), key);
-       it != c.byAddress.end() && it->first == key.first; ++it)
-    if (EqualFolded(c.entries[it->second].Address(), address))
-      out.push_back(Unpack(c, c.entries[it->second]));
+  // Positions of one hash come in the order they were added, which is by id.
+  c.byAddress.Probe(HashFolded(address), [&](std::uint32_t at) {
+    if (EqualFolded(c.entries[at].Address(), address)) out.push_back(Unpack(c, c.entries[at]));
+  });
   return out;
 }
 
