@@ -26,8 +26,7 @@ class AccountTable {
   // orgdb::OrgDbError when they cannot be read; the table is empty then.
   void Load(const orgdb::OrgDb& db);
 
-  // The account whose SID is exactly `sid`; the first stored one should
-  // several share it.
+  // The account whose SID is exactly `sid` (SIDs are unique in the store).
   std::optional<AccountView> Find(const orgdb::Bytes& sid) const;
 
  private:

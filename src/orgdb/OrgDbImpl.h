@@ -123,8 +123,10 @@ struct OrgDb::Impl {
     messageCursor.valid = false;
   }
   void RequireWritable() const;
-  // Opens `fd` on the file the connection has just opened at `path`.
-  void OpenCheckHandle();
+  // Opens `fd` on the file the connection has just opened at `path`, which
+  // must be the one `before` describes when given (the file stat'ed before
+  // the connection opened it).
+  void OpenCheckHandle(const struct stat* before);
 };
 
 namespace detail {

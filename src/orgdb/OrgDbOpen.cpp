@@ -128,12 +128,16 @@ void OrgDb::Impl::Exec(const char* sql) {
   }
 }
 
-void OrgDb::Impl::OpenCheckHandle() {
+void OrgDb::Impl::OpenCheckHandle(const struct stat* before) {
   // Without blocking, in case something other than a file has taken the
   // name since the connection opened it.
   fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct stat st {};
-  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+  if (fd < 0) return;
+  const bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                    (!before || (st.st_dev == before->st_dev && st.st_ino == before->st_ino));
+  if (!same) {
+    // Perhaps not the file the connection reads: checks go by name then.
     ::close(fd);
     fd = -1;
   }
@@ -212,7 +216,7 @@ std::unique_ptr<OrgDb> OrgDb::Open(const std::string& path, std::string* error, 
     return fail("The organisation database " + Quoted(path) + " has schema version " +
                 (version ? *version : std::string("(none)")) + ", but this program reads version " +
                 std::to_string(kSchemaVersion) + ".");
-  impl->OpenCheckHandle();
+  impl->OpenCheckHandle(&st);
   return std::unique_ptr<OrgDb>(new OrgDb(std::move(impl)));
 }
 
@@ -242,7 +246,7 @@ std::unique_ptr<OrgDb> OrgDb::Create(const std::string& path, std::string* error
     if (error) *error = e.what();
     return nullptr;
   }
-  impl->OpenCheckHandle();
+  impl->OpenCheckHandle(nullptr);
   return std::unique_ptr<OrgDb>(new OrgDb(std::move(impl)));
 }
 
