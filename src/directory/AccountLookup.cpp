@@ -67,7 +67,7 @@ BOOL LookupAccountSidA(LPCSTR lpSystemName, PSID Sid, LPSTR Name, LPDWORD cchNam
   // reuse the fault table whenever that read finds the database unchanged;
   // the answer still comes from the fault first.
   enum class Outcome { Found, Unreadable, ServerUnavailable } outcome = Outcome::Unreadable;
-  std::optional<orgdb::NtAccount> account;
+  std::optional<directory::AccountView> account;
   if (db) {
     try {
       std::optional<orgdb::Server> server;
@@ -82,10 +82,14 @@ BOOL LookupAccountSidA(LPCSTR lpSystemName, PSID Sid, LPSTR Name, LPDWORD cchNam
       outcome = Outcome::Unreadable;
     }
   }
-  const std::string sidText = orgdb::SidToString(*sid);
+  std::optional<std::string> sidText;  // made only when a fault compares it
+  const orgdb::FaultMatchText sidMatch = [&]() -> std::string_view {
+    if (!sidText) sidText = orgdb::SidToString(*sid);
+    return *sidText;
+  };
   auto fault = outcome == Outcome::Unreadable
-                   ? session.FaultFor("LookupAccountSidA", sidText, 0)
-                   : session.FaultForAfterRead("LookupAccountSidA", sidText, 0);
+                   ? session.FaultFor("LookupAccountSidA", sidMatch, 0)
+                   : session.FaultForAfterRead("LookupAccountSidA", sidMatch, 0);
   if (fault) {
     auto code = static_cast<std::uint32_t>(fault->hr);
     return Fail((code & 0xFFFF0000u) == 0x80070000u ? code & 0xFFFFu : code);
@@ -97,8 +101,9 @@ BOOL LookupAccountSidA(LPCSTR lpSystemName, PSID Sid, LPSTR Name, LPDWORD cchNam
   if (!account) return Fail(ERROR_NONE_MAPPED);
 
   // Texts with an embedded NUL end there, as a C string would.
-  std::string name = account->name.c_str();
-  std::string domain = account->domain.c_str();
+  const auto cText = [](std::string_view text) { return text.substr(0, text.find('\0')); };
+  const std::string_view name = cText(account->name);
+  const std::string_view domain = cText(account->domain);
   auto needName = static_cast<DWORD>(name.size() + 1);
   auto needDomain = static_cast<DWORD>(domain.size() + 1);
   if (*cchName < needName || *cchReferencedDomainName < needDomain || !Name ||
@@ -107,8 +112,10 @@ BOOL LookupAccountSidA(LPCSTR lpSystemName, PSID Sid, LPSTR Name, LPDWORD cchNam
     *cchReferencedDomainName = needDomain;
     return Fail(ERROR_INSUFFICIENT_BUFFER);
   }
-  std::memcpy(Name, name.c_str(), needName);
-  std::memcpy(ReferencedDomainName, domain.c_str(), needDomain);
+  std::memcpy(Name, name.data(), name.size());
+  Name[name.size()] = '\0';
+  std::memcpy(ReferencedDomainName, domain.data(), domain.size());
+  ReferencedDomainName[domain.size()] = '\0';
   *cchName = needName - 1;
   *cchReferencedDomainName = needDomain - 1;
   if (peUse) *peUse = SidTypeUser;

@@ -2,19 +2,53 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 
+#include "PositionIndex.h"
+
 namespace mapisim {
 namespace {
 
-// One entry in one allocation: a whole list of full entries would cost
+// Texts in blocks that never move, so that entries can point into them: a
+// whole list of full entries, or even one allocation per entry, would cost
 // several times the memory of the rest of a large run.
+class TextBlocks {
+ public:
+  // `text`'s bytes, where they stay until Clear.
+  const char* Keep(std::string_view text) {
+    if (text.size() > room_) {
+      const std::size_t size = std::max(text.size(), kBlockSize);
+      blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+      next_ = blocks_.back().get();
+      room_ = size;
+    }
+    char* at = next_;
+    if (!text.empty()) std::memcpy(at, text.data(), text.size());
+    next_ += text.size();
+    room_ -= text.size();
+    return at;
+  }
+  void Clear() {
+    blocks_.clear();
+    next_ = nullptr;
+    room_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* next_ = nullptr;
+  std::size_t room_ = 0;
+};
+
 struct Packed {
   std::int64_t id = 0;
-  std::string text;  // display name, alias, address, SID bytes, one after another
+  const char* text = nullptr;  // display name, alias, address, SID bytes, one after another
+  std::uint32_t sidLen = 0;
   std::uint32_t nameLen = 0;
   std::uint32_t aliasLen = 0;
   std::uint32_t addressLen = 0;
@@ -24,7 +58,7 @@ struct Packed {
   bool richInfo = true;
 
   std::string_view Address() const {
-    return std::string_view(text).substr(nameLen + aliasLen, addressLen);
+    return std::string_view(text + nameLen + aliasLen, addressLen);
   }
 };
 
@@ -33,10 +67,11 @@ struct Cache {
   std::weak_ptr<const orgdb::OrgDb> db;
   std::uint32_t version = 0;
   bool loaded = false;
+  TextBlocks texts;
   std::vector<Packed> entries;  // by id
-  // (hash of the folded address, entry position), in that order: the
-  // addresses share long prefixes, so comparing them is the dearer search.
-  std::vector<std::pair<std::uint64_t, std::uint32_t>> byAddress;
+  // Entry positions by the hash of the folded address: the addresses share
+  // long prefixes, so a search that compares them costs more.
+  orgdb::PositionIndex byAddress;
   std::vector<std::string> interned;  // home store and MTA texts, few and shared
 };
 
@@ -66,15 +101,14 @@ bool EqualFolded(std::string_view a, std::string_view b) {
 }
 
 std::uint64_t HashFolded(std::string_view text) {
-  std::uint64_t h = 14695981039346656037ull;  // FNV-1a
-  for (char c : text) h = (h ^ Fold(c)) * 1099511628211ull;
-  return h;
+  return orgdb::HashBytes(text.data(), text.size(), [](unsigned char c) { return Fold(c); });
 }
 
 void Load(Cache& c, const Db& db) {
   c.loaded = false;
   c.entries.clear();
-  c.byAddress.clear();
+  c.texts.Clear();
+  c.byAddress.Reset(0);
   c.interned.clear();
   std::unordered_map<std::string, std::uint32_t> index;
   auto intern = [&](const std::string& text) {
@@ -82,19 +116,20 @@ void Load(Cache& c, const Db& db) {
     if (fresh) c.interned.push_back(text);
     return it->second;
   };
+  std::string text;  // one entry's texts before they are kept
   db->ForEachGalEntry([&](const orgdb::GalEntry& e) {
     Packed p;
     p.id = e.id;
     p.nameLen = static_cast<std::uint32_t>(e.displayName.size());
     p.aliasLen = static_cast<std::uint32_t>(e.alias.size());
     p.addressLen = static_cast<std::uint32_t>(e.address.size());
-    p.text.reserve(e.displayName.size() + e.alias.size() + e.address.size() +
-                   (e.ntAccountSid ? e.ntAccountSid->size() : 0));
-    p.text.append(e.displayName).append(e.alias).append(e.address);
+    text.assign(e.displayName).append(e.alias).append(e.address);
     if (e.ntAccountSid) {
       p.hasSid = true;
-      p.text.append(e.ntAccountSid->begin(), e.ntAccountSid->end());
+      p.sidLen = static_cast<std::uint32_t>(e.ntAccountSid->size());
+      text.append(e.ntAccountSid->begin(), e.ntAccountSid->end());
     }
+    p.text = c.texts.Keep(text);
     p.homeMdb = intern(e.homeMdb);
     p.homeMta = intern(e.homeMta);
     p.richInfo = e.richInfo;
@@ -103,10 +138,9 @@ void Load(Cache& c, const Db& db) {
   // The version the read saw, which may be newer than the one checked.
   c.version = db->DataVersion();
   c.entries.shrink_to_fit();
-  c.byAddress.reserve(c.entries.size());
+  c.byAddress.Reset(c.entries.size());
   for (std::uint32_t i = 0; i < c.entries.size(); ++i)
-    c.byAddress.emplace_back(HashFolded(c.entries[i].Address()), i);
-  std::sort(c.byAddress.begin(), c.byAddress.end());
+    c.byAddress.Add(HashFolded(c.entries[i].Address()), i);
   c.db = db;
   c.loaded = true;
 }
@@ -127,14 +161,14 @@ Cache& Current(Cache& c, const Db& db) {
 }
 
 orgdb::GalEntry Unpack(const Cache& c, const Packed& p) {
-  const std::string_view text(p.text);
+  const std::size_t sidAt = std::size_t{p.nameLen} + p.aliasLen + p.addressLen;
+  const std::string_view text(p.text, sidAt + p.sidLen);
   orgdb::GalEntry e;
   e.id = p.id;
   e.displayName = text.substr(0, p.nameLen);
   e.alias = text.substr(p.nameLen, p.aliasLen);
   e.address = p.Address();
-  const std::size_t sidAt = std::size_t{p.nameLen} + p.aliasLen + p.addressLen;
-  if (p.hasSid) e.ntAccountSid = orgdb::Bytes(p.text.begin() + sidAt, p.text.end());
+  if (p.hasSid) e.ntAccountSid = orgdb::Bytes(text.begin() + sidAt, text.end());
   e.homeMdb = c.interned[p.homeMdb];
   e.homeMta = c.interned[p.homeMta];
   e.richInfo = p.richInfo;
@@ -147,13 +181,11 @@ std::vector<orgdb::GalEntry> CachedGalEntriesByAddress(const Db& db, std::string
   Cache& c = TheCache();
   std::lock_guard lock(c.mutex);
   Current(c, db);
-  const std::pair<std::uint64_t, std::uint32_t> key{HashFolded(address), 0};
   std::vector<orgdb::GalEntry> out;
-  // Positions ascend within one hash, and entries are by id.
-  for (auto it = std::lower_bound(c.byAddress.begin(), c.byAddress.end(), key);
-       it != c.byAddress.end() && it->first == key.first; ++it)
-    if (EqualFolded(c.entries[it->second].Address(), address))
-      out.push_back(Unpack(c, c.entries[it->second]));
+  // Positions of one hash come in the order they were added, which is by id.
+  c.byAddress.Probe(HashFolded(address), [&](std::uint32_t at) {
+    if (EqualFolded(c.entries[at].Address(), address)) out.push_back(Unpack(c, c.entries[at]));
+  });
   return out;
 }
 

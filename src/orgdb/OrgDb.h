@@ -277,7 +277,13 @@ class OrgDb {
   // a read. Lets readers keep what they read for as long as it is current
   // without a read transaction per call.
   std::uint32_t CurrentDataVersion() const;
-  std::vector<NtAccount> NtAccounts() const;                    // in stored order
+  // Whether the last CurrentDataVersion found the file untouched since the
+  // check before, which was made well after its last change: then it was
+  // neither written, renamed nor removed in between.
+  bool FileQuiet() const;
+  std::vector<NtAccount> NtAccounts() const;  // in stored order
+  // Every account in stored order, one at a time, in one read.
+  void ForEachNtAccount(const std::function<void(const NtAccount&)>& visit) const;
   std::vector<DirectoryObject> AllDirectoryObjects() const;     // in stored order
   std::vector<Mailbox> Mailboxes(std::int64_t serverId) const;  // the whole table
 

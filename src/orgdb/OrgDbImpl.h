@@ -101,12 +101,17 @@ struct OrgDb::Impl {
   std::unordered_map<std::string_view, sqlite3_stmt*> statements;
   detail::BatchCursor mailboxCursor;
   detail::BatchCursor messageCursor;
+  // The database file, opened once more for CurrentDataVersion: a stat of an
+  // open file spares the path lookup that a stat by name costs per call.
+  // -1 when it could not be opened; the name is stat'ed then.
+  int fd = -1;
   // The file as CurrentDataVersion last saw it before a read; `settled` when
   // its last change was long enough before that read that any later write
-  // must show in the stat.
+  // must show in the stat; `quiet` when the last check found it so.
   struct stat checkedFile {};
   bool checked = false;
   bool settled = false;
+  bool quiet = false;
 
   ~Impl();
   // The cached statement for this SQL text (a string literal that lives as
@@ -118,6 +123,10 @@ struct OrgDb::Impl {
     messageCursor.valid = false;
   }
   void RequireWritable() const;
+  // Opens `fd` on the file the connection has just opened at `path`, which
+  // must be the one `before` describes when given (the file stat'ed before
+  // the connection opened it).
+  void OpenCheckHandle(const struct stat* before);
 };
 
 namespace detail {

@@ -1,6 +1,8 @@
 // Opening, creating and checking an organisation database; the statement
 // helpers; transactions.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -92,6 +94,7 @@ std::string Quoted(const std::string& path) {
 }  // namespace
 
 OrgDb::Impl::~Impl() {
+  if (fd >= 0) ::close(fd);
   for (auto& [sql, stmt] : statements) sqlite3_finalize(stmt);
   if (db) {
     if (transactionDepth > 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -122,6 +125,21 @@ void OrgDb::Impl::Exec(const char* sql) {
     std::string what = message ? message : sqlite3_errstr(rc);
     sqlite3_free(message);
     throw OrgDbError("The organisation database " + Quoted(path) + " failed: " + what + ".");
+  }
+}
+
+void OrgDb::Impl::OpenCheckHandle(const struct stat* before) {
+  // Without blocking, in case something other than a file has taken the
+  // name since the connection opened it.
+  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat st {};
+  if (fd < 0) return;
+  const bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                    (!before || (st.st_dev == before->st_dev && st.st_ino == before->st_ino));
+  if (!same) {
+    // Perhaps not the file the connection reads: checks go by name then.
+    ::close(fd);
+    fd = -1;
   }
 }
 
@@ -198,6 +216,7 @@ std::unique_ptr<OrgDb> OrgDb::Open(const std::string& path, std::string* error, 
     return fail("The organisation database " + Quoted(path) + " has schema version " +
                 (version ? *version : std::string("(none)")) + ", but this program reads version " +
                 std::to_string(kSchemaVersion) + ".");
+  impl->OpenCheckHandle(&st);
   return std::unique_ptr<OrgDb>(new OrgDb(std::move(impl)));
 }
 
@@ -227,6 +246,7 @@ std::unique_ptr<OrgDb> OrgDb::Create(const std::string& path, std::string* error
     if (error) *error = e.what();
     return nullptr;
   }
+  impl->OpenCheckHandle(nullptr);
   return std::unique_ptr<OrgDb>(new OrgDb(std::move(impl)));
 }
 

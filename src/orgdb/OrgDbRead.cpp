@@ -415,12 +415,17 @@ std::optional<GalEntry> OrgDb::GalEntryForMailbox(const Mailbox& mailbox) const 
   return found.front();
 }
 
+namespace {
+constexpr const char* kNtAccountsSql = "SELECT sid, domain, name FROM nt_accounts ORDER BY id";
+NtAccount ReadNtAccount(const Query& r) {
+  return NtAccount{r.Blob(0), r.Text(1), r.Text(2)};
+}
+}  // namespace
+
 std::optional<NtAccount> OrgDb::FindNtAccount(const Bytes& sid) const {
   auto q = impl_->Prepare("SELECT sid, domain, name FROM nt_accounts WHERE sid = ?1");
   q.BindBlob(1, sid);
-  return First<NtAccount>(std::move(q), [](const Query& r) {
-    return NtAccount{r.Blob(0), r.Text(1), r.Text(2)};
-  });
+  return First<NtAccount>(std::move(q), ReadNtAccount);
 }
 
 std::uint32_t OrgDb::DataVersion() const {
@@ -431,9 +436,10 @@ std::uint32_t OrgDb::DataVersion() const {
 
 namespace {
 bool SameStat(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
-         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_nlink == b.st_nlink &&
+         a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+         a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_ctim.tv_sec == b.st_ctim.tv_sec &&
+         a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 
 // Whether the file's last change lies far enough in the past that any later
@@ -459,9 +465,12 @@ bool Settled(const struct stat& st) {
 std::uint32_t OrgDb::CurrentDataVersion() const {
   Impl& impl = *impl_;
   struct stat st {};
-  const bool statted = ::stat(impl.path.c_str(), &st) == 0;
-  if (statted && impl.checked && impl.settled && SameStat(st, impl.checkedFile))
-    return DataVersion();
+  // The open file rather than the name: a rename or removal of the file
+  // changes its ctime too, so nothing that happens to it goes unseen.
+  const bool statted =
+      impl.fd >= 0 ? ::fstat(impl.fd, &st) == 0 : ::stat(impl.path.c_str(), &st) == 0;
+  impl.quiet = statted && impl.checked && impl.settled && SameStat(st, impl.checkedFile);
+  if (impl.quiet) return DataVersion();
   // The stat is taken before the read, so a commit in between only makes
   // the next call read again.
   impl.checked = false;
@@ -476,11 +485,17 @@ std::uint32_t OrgDb::CurrentDataVersion() const {
   return DataVersion();
 }
 
+bool OrgDb::FileQuiet() const {
+  return impl_->quiet;
+}
+
 std::vector<NtAccount> OrgDb::NtAccounts() const {
-  return All<NtAccount>(impl_->Prepare("SELECT sid, domain, name FROM nt_accounts ORDER BY id"),
-                        [](const Query& r) {
-                          return NtAccount{r.Blob(0), r.Text(1), r.Text(2)};
-                        });
+  return All<NtAccount>(impl_->Prepare(kNtAccountsSql), ReadNtAccount);
+}
+
+void OrgDb::ForEachNtAccount(const std::function<void(const NtAccount&)>& visit) const {
+  auto q = impl_->Prepare(kNtAccountsSql);
+  while (q.Step()) visit(ReadNtAccount(q));
 }
 
 namespace {

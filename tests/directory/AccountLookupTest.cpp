@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "Accounts.h"
@@ -168,6 +169,35 @@ TEST_F(AccountLookupTest, AccountCommittedDuringARunIsFound) {
   machine.org().AddNtAccount({sid, "CORP", "newcomer"});
   ASSERT_TRUE(Lookup(nullptr, 64, 64));
   EXPECT_STREQ(name.c_str(), "newcomer");
+}
+
+// The lookups keep the file open and look its name up again only when the
+// file itself has been touched: each way of putting another file in its
+// place must still be seen by the next lookup.
+TEST_F(AccountLookupTest, DatabaseReplacedDuringARunIsReadAfresh) {
+  const std::string path = orgdb::DatabasePath(machine.root());
+  const std::pair<const char*, std::function<void()>> kWays[] = {
+      {"removed", [&] { std::filesystem::remove(path); }},
+      {"renamed away", [&] { std::filesystem::rename(path, path + ".old"); }},
+  };
+  for (const auto& [way, putAside] : kWays) {
+    SCOPED_TRACE(way);
+    machine.CloseOrg();
+    std::string error;
+    auto db = orgdb::OrgDb::Create(path, &error);
+    ASSERT_TRUE(db) << error;
+    db->AddNtAccount({sid, "OLDDOM", "before"});
+    db.reset();
+    LetTheFileSettle();
+    ASSERT_TRUE(Lookup(nullptr, 64, 64));
+    ASSERT_TRUE(Lookup(nullptr, 64, 64));
+    putAside();
+    db = orgdb::OrgDb::Create(path, &error);
+    ASSERT_TRUE(db) << error;
+    db->AddNtAccount({sid, "NEWDOM", "after"});
+    ASSERT_TRUE(Lookup(nullptr, 64, 64));
+    EXPECT_STREQ(domain.c_str(), "NEWDOM");
+  }
 }
 
 TEST_F(AccountLookupTest, MissingOrReplacedDatabase) {
