@@ -116,12 +116,12 @@ plugin {
   quota = count:User quota
   quota_vsizes = yes
   quota_warning = storage=80%% quota-warning 80 %u
-  last_login_dict = file:$dir/lastlogin/last-login.dict
+  last_login_dict = file:$dir/var/last-login.dict
 }
 EOF
   cat >"$dir/quota-warning.sh" <<EOF
 #!/bin/sh
-echo "\$(date -u +%FT%TZ) \$*" >> $dir/lastlogin/quota-warnings.log
+echo "\$(date -u +%FT%TZ) \$*" >> $dir/var/quota-warnings.log
 EOF
   chmod 755 "$dir/quota-warning.sh"
 }
@@ -135,8 +135,9 @@ cmd_start() {
   chmod go+x "$dir"
   [ -f "$dir/run/master.pid" ] && kill -0 "$(cat "$dir/run/master.pid")" 2>/dev/null &&
     die "a Dovecot already runs in $dir"
-  mkdir -p "$dir/run" "$dir/state" "$dir/log" "$dir/mail" "$dir/lastlogin"
-  chown "$mail_uid:$mail_gid" "$dir/mail" "$dir/lastlogin"
+  # var/ holds what the mail user's processes write: last logins, quota warnings.
+  mkdir -p "$dir/run" "$dir/state" "$dir/log" "$dir/mail" "$dir/var"
+  chown "$mail_uid:$mail_gid" "$dir/mail" "$dir/var"
   local imap_port http_port api_key password master_password
   imap_port=$(free_port); http_port=$(free_port)
   api_key=$(random_text); password=$(random_text); master_password=$(random_text)
@@ -158,7 +159,7 @@ cmd_start() {
   "masterSeparator": "*",
   "separator": "/",
   "quotaWarningPercent": 80,
-  "lastLoginDict": "file:$dir/lastlogin/last-login.dict",
+  "lastLoginDict": "file:$dir/var/last-login.dict",
   "lastLoginKeyPrefix": "shared/last-login/"
 }
 EOF
