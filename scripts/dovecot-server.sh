@@ -362,7 +362,7 @@ for index, mailbox in enumerate(mailboxes):
         state = "none"
     # Dovecot reports the storage used in whole kilobytes, rounded up.
     usage_kb = (total_vsize + 1023) // 1024
-    limit_kb = {"below": usage_kb * 4 + 1024, "warning": usage_kb * 100 // 90,
+    limit_kb = {"below": usage_kb * 4 + 1024, "warning": max(usage_kb + 1, usage_kb * 100 // 90),
                 "at-limit": total_vsize // 1024, "none": None}[state]
     extra = "userdb_quota_rule=*:storage=%dk" % limit_kb if limit_kb is not None else ""
     passwd.append("%s:{PLAIN}%s:%d:%d:%s:%s::%s" % (user, password, uid, gid, display.replace(":", " "), home, extra))
