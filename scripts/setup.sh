@@ -12,6 +12,7 @@ packages=(
   python3 python3-openpyxl python3-docx poppler-utils
   libreoffice-core libreoffice-calc libreoffice-writer
   nlohmann-json3-dev tzdata
+  dovecot-core dovecot-imapd
   fonts-liberation qpdf unrtf libwmf-bin gsfonts
 )
 

@@ -1,0 +1,239 @@
+#include "HttpExchange.h"
+
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <memory>
+
+namespace mapidove {
+namespace {
+
+// Owns one socket descriptor.
+class Socket {
+ public:
+  explicit Socket(int fd) : fd_(fd) {}
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+  ~Socket() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+std::string Where(std::string_view host, std::uint16_t port) {
+  return std::string(host) + ":" + std::to_string(port);
+}
+
+// Waits for `events` on the socket; false when the time ran out.
+bool Wait(int fd, short events, std::chrono::milliseconds timeout) {
+  pollfd p{fd, events, 0};
+  for (;;) {
+    int n = poll(&p, 1, static_cast<int>(timeout.count()));
+    if (n >= 0) return n > 0;
+    if (errno != EINTR) return false;
+  }
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+// Decodes a chunked body; nothing while the last chunk has not arrived.
+std::optional<std::string> Dechunk(std::string_view data) {
+  std::string body;
+  std::size_t at = 0;
+  for (;;) {
+    std::size_t eol = data.find("\r\n", at);
+    if (eol == std::string_view::npos) return std::nullopt;
+    std::size_t size = 0;
+    std::string_view digits = data.substr(at, eol - at);
+    digits = digits.substr(0, digits.find(';'));
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), size, 16);
+    if (ec != std::errc() || end != digits.data() + digits.size() || digits.empty())
+      throw TransportError("malformed chunk size in the HTTP answer");
+    at = eol + 2;
+    if (size == 0) {
+      // Trailers end with an empty line.
+      if (data.find("\r\n", at) == std::string_view::npos) return std::nullopt;
+      return body;
+    }
+    if (data.size() < at + size + 2) return std::nullopt;
+    body.append(data.substr(at, size));
+    at += size + 2;
+  }
+}
+
+}  // namespace
+
+std::string FormatRequest(const HttpRequest& request, std::string_view host, std::uint16_t port) {
+  std::string out = request.method + " " + request.path + " HTTP/1.1\r\n";
+  out += "Host: " + Where(host, port) + "\r\n";
+  for (const auto& [name, value] : request.headers) out += name + ": " + value + "\r\n";
+  // No "Connection: close": Dovecot then never sends its 401 answer. The
+  // answer's own length tells where it ends, and the socket is closed after.
+  out += "Content-Length: " + std::to_string(request.body.size()) + "\r\n\r\n";
+  out += request.body;
+  return out;
+}
+
+std::optional<HttpResponse> ParseResponse(std::string_view received, bool closed) {
+  std::size_t headEnd = received.find("\r\n\r\n");
+  if (headEnd == std::string_view::npos) {
+    if (closed) throw TransportError("the server closed the connection without an HTTP answer");
+    return std::nullopt;
+  }
+  std::string_view head = received.substr(0, headEnd);
+  std::size_t lineEnd = head.find("\r\n");
+  std::string_view statusLine = head.substr(0, lineEnd);
+  // "HTTP/1.1 200 OK"
+  if (statusLine.substr(0, 5) != "HTTP/" || statusLine.find(' ') == std::string_view::npos)
+    throw TransportError("not an HTTP answer: " + std::string(statusLine.substr(0, 80)));
+  std::string_view rest = statusLine.substr(statusLine.find(' ') + 1);
+  HttpResponse response;
+  auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), response.status);
+  if (ec != std::errc() || response.status < 100 || response.status > 999)
+    throw TransportError("not an HTTP status line: " + std::string(statusLine.substr(0, 80)));
+  std::string_view reason(end, rest.data() + rest.size() - end);
+  if (!reason.empty() && reason.front() == ' ') reason.remove_prefix(1);
+  response.reason = reason;
+
+  std::optional<std::size_t> length;
+  bool chunked = false;
+  std::size_t at = lineEnd == std::string_view::npos ? head.size() : lineEnd + 2;
+  while (at < head.size()) {
+    std::size_t next = head.find("\r\n", at);
+    if (next == std::string_view::npos) next = head.size();
+    std::string_view line = head.substr(at, next - at);
+    at = next + 2;
+    std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) continue;
+    std::string name = Lower(line.substr(0, colon));
+    std::string_view value = line.substr(colon + 1);
+    while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+    if (name == "content-length") {
+      std::size_t n = 0;
+      auto [e, err] = std::from_chars(value.data(), value.data() + value.size(), n);
+      if (err != std::errc()) throw TransportError("malformed Content-Length in the HTTP answer");
+      length = n;
+    } else if (name == "transfer-encoding" && Lower(value).find("chunked") != std::string::npos) {
+      chunked = true;
+    }
+  }
+  std::string_view data = received.substr(headEnd + 4);
+  if (chunked) {
+    auto body = Dechunk(data);
+    if (!body) {
+      if (closed)
+        throw TransportError("the server closed the connection in the middle of its answer");
+      return std::nullopt;
+    }
+    response.body = std::move(*body);
+    return response;
+  }
+  if (length) {
+    if (data.size() < *length) {
+      if (closed)
+        throw TransportError("the server closed the connection in the middle of its answer");
+      return std::nullopt;
+    }
+    response.body = data.substr(0, *length);
+    return response;
+  }
+  if (!closed) return std::nullopt;
+  response.body = data;
+  return response;
+}
+
+HttpResponse Exchange(std::string_view host, std::uint16_t port, const HttpRequest& request,
+                      const Timeouts& timeouts) {
+  const std::string where = Where(host, port);
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  std::string service = std::to_string(port);
+  std::string hostName(host);
+  if (int rc = getaddrinfo(hostName.c_str(), service.c_str(), &hints, &found); rc != 0)
+    throw TransportError("Cannot resolve " + hostName + ": " + gai_strerror(rc));
+  std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> owner(found, &freeaddrinfo);
+
+  Socket socket(::socket(found->ai_family, found->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                         found->ai_protocol));
+  if (socket.fd() < 0)
+    throw TransportError(std::string("Cannot open a socket: ") + strerror(errno));
+  if (connect(socket.fd(), found->ai_addr, found->ai_addrlen) != 0) {
+    if (errno != EINPROGRESS)
+      throw TransportError("Cannot connect to doveadm at " + where + ": " + strerror(errno));
+    if (!Wait(socket.fd(), POLLOUT, timeouts.connect))
+      throw TransportError("Cannot connect to doveadm at " + where + ": no answer within " +
+                           std::to_string(timeouts.connect.count()) + " ms");
+    int error = 0;
+    socklen_t size = sizeof error;
+    getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &size);
+    if (error != 0)
+      throw TransportError("Cannot connect to doveadm at " + where + ": " + strerror(error));
+  }
+
+  const std::string wire = FormatRequest(request, host, port);
+  for (std::size_t sent = 0; sent < wire.size();) {
+    if (!Wait(socket.fd(), POLLOUT, timeouts.read))
+      throw TransportError("doveadm at " + where + " took no request within " +
+                           std::to_string(timeouts.read.count()) + " ms");
+    ssize_t n = send(socket.fd(), wire.data() + sent, wire.size() - sent, MSG_NOSIGNAL);
+    if (n < 0 && errno != EAGAIN && errno != EINTR)
+      throw TransportError("Cannot send to doveadm at " + where + ": " + strerror(errno));
+    if (n > 0) sent += static_cast<std::size_t>(n);
+  }
+
+  std::string received;
+  char buffer[16384];
+  for (;;) {
+    if (!Wait(socket.fd(), POLLIN, timeouts.read))
+      throw TransportError("doveadm at " + where + " did not answer within " +
+                           std::to_string(timeouts.read.count()) + " ms");
+    ssize_t n = recv(socket.fd(), buffer, sizeof buffer, 0);
+    if (n < 0) {
+      if (errno == EAGAIN || errno == EINTR) continue;
+      throw TransportError("Cannot read from doveadm at " + where + ": " + strerror(errno));
+    }
+    received.append(buffer, static_cast<std::size_t>(n));
+    if (auto response = ParseResponse(received, n == 0)) return std::move(*response);
+  }
+}
+
+std::string Base64(std::string_view bytes) {
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  std::size_t i = 0;
+  for (; i + 2 < bytes.size(); i += 3) {
+    unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
+                 static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                 static_cast<unsigned char>(bytes[i + 2]);
+    out += {kAlphabet[v >> 18], kAlphabet[(v >> 12) & 63], kAlphabet[(v >> 6) & 63],
+            kAlphabet[v & 63]};
+  }
+  if (std::size_t left = bytes.size() - i; left > 0) {
+    unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+    if (left == 2) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+    out += kAlphabet[v >> 18];
+    out += kAlphabet[(v >> 12) & 63];
+    out += left == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+}  // namespace mapidove

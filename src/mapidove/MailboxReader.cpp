@@ -1,0 +1,147 @@
+#include "MailboxReader.h"
+
+#include <charconv>
+#include <map>
+
+#include "BodyStructure.h"
+
+namespace mapidove {
+namespace {
+
+using nlohmann::json;
+
+// doveadm gives every number as text; "-" stands for none.
+std::optional<std::int64_t> Number(const json& object, const char* key) {
+  auto it = object.find(key);
+  if (it == object.end() || !it->is_string()) return std::nullopt;
+  const std::string& text = it->get_ref<const std::string&>();
+  std::int64_t value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::int64_t Required(const json& object, const char* key, std::string_view command) {
+  if (auto value = Number(object, key)) return *value;
+  throw DoveadmError("doveadm " + std::string(command) + " gave no number for " + key, 0);
+}
+
+const json& Rows(const json& payload, std::string_view command) {
+  if (!payload.is_array())
+    throw DoveadmError("doveadm " + std::string(command) + " gave no list of rows", 0);
+  return payload;
+}
+
+}  // namespace
+
+std::vector<std::string> MailboxReader::Users() const {
+  json payload = client_.Call("user", {{"userMask", json::array({"*"})}});
+  std::vector<std::string> users;
+  if (auto list = payload.find("userList"); list != payload.end() && list->is_array())
+    for (const auto& name : *list)
+      if (name.is_string()) users.push_back(name.get<std::string>());
+  return users;
+}
+
+std::vector<FolderInfo> MailboxReader::Folders(const std::string& user) const {
+  // The list names every folder, including levels that hold only folders;
+  // the status counts the selectable ones.
+  json names = client_.Call("mailboxList", {{"user", user}, {"mailboxMask", json::array({"*"})}});
+  json status = client_.Call("mailboxStatus", {{"user", user},
+                                               {"mailboxMask", json::array({"*"})},
+                                               {"field", json::array({"messages", "vsize"})}});
+  std::map<std::string, const json*> counted;
+  for (const auto& row : Rows(status, "mailboxStatus"))
+    if (row.contains("mailbox")) counted[row["mailbox"].get<std::string>()] = &row;
+
+  std::vector<FolderInfo> folders;
+  for (const auto& row : Rows(names, "mailboxList")) {
+    FolderInfo folder;
+    folder.name = row.value("mailbox", "");
+    folder.separator = settings_.separator;
+    auto it = counted.find(folder.name);
+    folder.selectable = it != counted.end();
+    if (folder.selectable) {
+      folder.messages = Required(*it->second, "messages", "mailboxStatus");
+      folder.size = Required(*it->second, "vsize", "mailboxStatus");
+    }
+    folders.push_back(std::move(folder));
+  }
+  return folders;
+}
+
+MailboxTotals MailboxReader::Totals(const std::string& user) const {
+  json status = client_.Call("mailboxStatus", {{"user", user},
+                                               {"mailboxMask", json::array({"*"})},
+                                               {"field", json::array({"messages", "vsize"})}});
+  MailboxTotals totals;
+  for (const auto& row : Rows(status, "mailboxStatus")) {
+    totals.messages += Required(row, "messages", "mailboxStatus");
+    totals.size += Required(row, "vsize", "mailboxStatus");
+  }
+  return totals;
+}
+
+QuotaUsage MailboxReader::Quota(const std::string& user) const {
+  json rows = client_.Call("quotaGet", {{"user", user}});
+  QuotaUsage usage;
+  for (const auto& row : Rows(rows, "quotaGet")) {
+    QuotaResource r;
+    r.root = row.value("root", "");
+    r.type = row.value("type", "");
+    r.value = Required(row, "value", "quotaGet");
+    r.limit = Number(row, "limit");
+    usage.resources.push_back(std::move(r));
+  }
+  usage.state = StateOf(usage.resources, settings_.quotaWarningPercent);
+  return usage;
+}
+
+std::optional<std::int64_t> MailboxReader::LastLogin(const std::string& user) const {
+  if (settings_.lastLoginDict.empty()) return std::nullopt;
+  json rows;
+  try {
+    rows = client_.Call("dictGet", {{"dictUri", settings_.lastLoginDict},
+                                    {"key", settings_.lastLoginKeyPrefix + user}});
+  } catch (const DoveadmError& e) {
+    if (e.exitCode() == kDoveadmNotFound) return std::nullopt;  // never logged in
+    throw;
+  }
+  for (const auto& row : Rows(rows, "dictGet"))
+    if (auto value = Number(row, "value")) return value;
+  return std::nullopt;
+}
+
+MessageBatches MailboxReader::Messages(const std::string& user, const std::string& folder,
+                                       std::uint32_t batchSize) const {
+  return MessageBatches(client_, user, folder, batchSize == 0 ? 1 : batchSize);
+}
+
+std::vector<MessageInfo> MessageBatches::Next() {
+  std::vector<MessageInfo> batch;
+  if (done_) return batch;
+  const std::string range = std::to_string(next_) + ":" + std::to_string(next_ + batch_ - 1);
+  json rows =
+      client_.Call("fetch", {{"user", user_},
+                             {"field", json::array({"uid", "size.virtual", "date.received.unixtime",
+                                                    "hdr.subject", "imap.bodystructure"})},
+                             {"query", json::array({"mailbox", folder_, range})}});
+  for (const auto& row : Rows(rows, "fetch")) {
+    MessageInfo m;
+    m.uid = static_cast<std::uint32_t>(Required(row, "uid", "fetch"));
+    m.size = Required(row, "size.virtual", "fetch");
+    m.internalDate = Required(row, "date.received.unixtime", "fetch");
+    m.subject = row.value("hdr.subject", "");
+    try {
+      m.hasAttachment = HasAttachment(row.value("imap.bodystructure", ""));
+    } catch (const std::invalid_argument&) {
+      m.hasAttachment = false;  // a structure Dovecot could not parse has no parts to count
+    }
+    batch.push_back(std::move(m));
+  }
+  next_ += batch_;
+  done_ = batch.size() < batch_;
+  return batch;
+}
+
+}  // namespace mapidove

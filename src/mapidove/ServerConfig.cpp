@@ -1,0 +1,38 @@
+#include "ServerConfig.h"
+
+#include <fstream>
+#include <stdexcept>
+
+#include <nlohmann/json.hpp>
+
+namespace mapidove {
+
+ServerConfig LoadServerConfig(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) throw std::runtime_error("Cannot read " + path);
+  nlohmann::json j = nlohmann::json::parse(in, nullptr, false);
+  if (!j.is_object()) throw std::runtime_error(path + ": not a JSON object");
+  try {
+    ServerConfig c;
+    c.endpoint.host = j.value("host", c.endpoint.host);
+    c.endpoint.port = j.at("httpPort").get<std::uint16_t>();
+    c.endpoint.apiKey = j.value("apiKey", "");
+    c.endpoint.user = j.value("user", c.endpoint.user);
+    c.endpoint.password = j.value("password", "");
+    c.imapPort = j.value("imapPort", std::uint16_t{0});
+    c.masterUser = j.value("masterUser", "");
+    c.masterPassword = j.value("masterPassword", "");
+    c.masterSeparator = j.value("masterSeparator", c.masterSeparator);
+    std::string separator = j.value("separator", "/");
+    if (separator.size() != 1) throw std::runtime_error("separator must be one character");
+    c.settings.separator = separator[0];
+    c.settings.quotaWarningPercent = j.value("quotaWarningPercent", 80);
+    c.settings.lastLoginDict = j.value("lastLoginDict", "");
+    c.settings.lastLoginKeyPrefix = j.value("lastLoginKeyPrefix", c.settings.lastLoginKeyPrefix);
+    return c;
+  } catch (const nlohmann::json::exception& e) {
+    throw std::runtime_error(path + ": " + e.what());
+  }
+}
+
+}  // namespace mapidove

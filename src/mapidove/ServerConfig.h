@@ -1,0 +1,25 @@
+// The small file that says where a Dovecot's admin interface listens and how
+// it is set up (endpoint.json, as scripts/dovecot-server.sh writes it).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "DoveadmClient.h"
+#include "MailboxReader.h"
+
+namespace mapidove {
+
+struct ServerConfig {
+  Endpoint endpoint;
+  ServerSettings settings;
+  std::uint16_t imapPort = 0;
+  std::string masterUser;
+  std::string masterPassword;
+  std::string masterSeparator = "*";  // "user*master" logs in as user
+};
+
+// Reads the file; throws std::runtime_error naming the file and the problem.
+ServerConfig LoadServerConfig(const std::string& path);
+
+}  // namespace mapidove

@@ -1,0 +1,96 @@
+#include "DovecotFixture.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace mapidove {
+namespace {
+
+std::unique_ptr<DovecotServer> gServer;
+std::string gUnavailable;
+bool gMissing = false;
+bool gTried = false;
+
+bool Installed(const char* name) {
+  for (const char* dir : {"/usr/sbin/", "/usr/bin/", "/usr/local/sbin/", "/usr/local/bin/"})
+    if (access((std::string(dir) + name).c_str(), X_OK) == 0) return true;
+  return false;
+}
+
+int Run(const std::string& command) {
+  return std::system(command.c_str());
+}
+
+// Stops the server when the program ends, whatever the tests did.
+class StopAtExit : public ::testing::Environment {
+ public:
+  void TearDown() override { DovecotServer::Stop(); }
+};
+
+}  // namespace
+
+const DovecotServer* DovecotServer::Get() {
+  if (gTried) return gServer.get();
+  gTried = true;
+  ::testing::AddGlobalTestEnvironment(new StopAtExit);
+  if (!Installed("dovecot") || !Installed("doveadm")) {
+    gMissing = true;
+    gUnavailable = "Dovecot is not installed (dovecot-core, dovecot-imapd): skipped";
+    return nullptr;
+  }
+  char pattern[] = "/tmp/tabrix-dovecot-XXXXXX";
+  if (!mkdtemp(pattern)) {
+    gUnavailable = "cannot make a temporary folder";
+    return nullptr;
+  }
+  auto server = std::make_unique<DovecotServer>();
+  server->dir_ = pattern;
+  const std::string script = std::string("bash ") + TABRIX_DOVECOT_SCRIPT;
+  const std::string log = server->dir_ + "/script.log";
+  if (Run(script + " start " + server->dir_ + " >" + log + " 2>&1") != 0) {
+    gUnavailable = "dovecot-server.sh start failed; see " + log;
+    return nullptr;
+  }
+  gServer = std::move(server);  // from here on Stop() cleans up
+  if (Run(std::string("TABRIX_ORG=") + TABRIX_ORG_TOOL + " " + script + " fill " + gServer->dir_ +
+          " --seed 11 --users 4 >>" + log + " 2>&1") != 0) {
+    gUnavailable = "dovecot-server.sh fill failed; see " + log;
+    Stop();
+    return nullptr;
+  }
+  gServer->config_ = LoadServerConfig(gServer->dir_ + "/endpoint.json");
+  std::ifstream truth(gServer->dir_ + "/truth.json");
+  gServer->truth_ = nlohmann::json::parse(truth);
+  return gServer.get();
+}
+
+const std::string& DovecotServer::Unavailable() {
+  return gUnavailable;
+}
+bool DovecotServer::Missing() {
+  return gMissing;
+}
+
+bool DovecotServer::ImapLogin(const std::string& user) const {
+  const std::string login = user + config_.masterSeparator + config_.masterUser;
+  const std::string command = "python3 -c \"import imaplib; m = imaplib.IMAP4('" +
+                              config_.endpoint.host + "', " + std::to_string(config_.imapPort) +
+                              ", timeout=10); m.login('" + login + "', '" + config_.masterPassword +
+                              "'); m.logout()\"";
+  return Run(command) == 0;
+}
+
+void DovecotServer::Stop() {
+  if (!gServer) return;
+  Run(std::string("bash ") + TABRIX_DOVECOT_SCRIPT + " stop " + gServer->dir_ + " >/dev/null");
+  std::error_code ignored;
+  std::filesystem::remove_all(gServer->dir_, ignored);
+  gServer.reset();
+}
+
+}  // namespace mapidove

@@ -1,0 +1,44 @@
+// A private Dovecot, started and filled once for the whole test program by
+// scripts/dovecot-server.sh, with the ground truth the script wrote.
+#pragma once
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "ServerConfig.h"
+
+namespace mapidove {
+
+class DovecotServer {
+ public:
+  // The running server, or nothing with the reason in `Unavailable()`:
+  // missing binaries skip the tests, a failed start fails them.
+  static const DovecotServer* Get();
+  static const std::string& Unavailable();
+  static bool Missing();  // true when the Dovecot binaries are not installed
+
+  const ServerConfig& config() const { return config_; }
+  const nlohmann::json& truth() const { return truth_; }
+  const std::string& dir() const { return dir_; }
+
+  // Logs `user` in over IMAP through the master user; true on success.
+  bool ImapLogin(const std::string& user) const;
+
+  static void Stop();
+
+ private:
+  std::string dir_;
+  ServerConfig config_;
+  nlohmann::json truth_;
+};
+
+}  // namespace mapidove
+
+// Skips the test when Dovecot is not installed and fails it when the server
+// could not be started; otherwise `server` is the running server.
+#define TABRIX_NEED_DOVECOT(server)                                           \
+  const ::mapidove::DovecotServer* server = ::mapidove::DovecotServer::Get(); \
+  if (::mapidove::DovecotServer::Missing())                                   \
+    GTEST_SKIP() << ::mapidove::DovecotServer::Unavailable();                 \
+  ASSERT_NE(server, nullptr) << ::mapidove::DovecotServer::Unavailable()
