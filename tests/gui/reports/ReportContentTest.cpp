@@ -281,3 +281,15 @@ TEST_F(ReportContent, LongDisplayNameWrapsWholeAndGrowsItsBand) {
 }
 
 }  // namespace
+
+// A 300-character path keeps 260 characters after its leading "/"; they
+// wrap inside the path column and print whole.
+TEST_F(ReportContent, MailboxReportCutsLongPathsAfter260Characters) {
+  const std::string path = "/" + std::string(259, 'p') + "q" + std::string(40, 'r');
+  const Document pages = MailboxReport(dialogs, {{"John Smith", path, 1, 1024}});
+  QString printed;
+  for (const auto& element : pages.pages.at(0).elements)
+    if (const auto* run = std::get_if<reportengine::TextRun>(&element))
+      if (run->text.contains(QRegularExpression(QStringLiteral("^[pqr]+$")))) printed += run->text;
+  EXPECT_EQ(printed, QString(259, 'p') + QStringLiteral("q"));
+}
