@@ -14,55 +14,21 @@ FontSpec Arial(double points, bool bold, bool italic) {
   return font;
 }
 
-Item AutoLabel(const QString& name, const QString& text, double left, double top) {
-  Item item;
-  item.name = name;
-  item.text = text;
-  item.left = left;
-  item.top = top;
-  item.autoSize = true;
-  return item;
-}
-
-Item RightEdgeLabel(const QString& name, double rightEdge, double top) {
-  Item item = AutoLabel(name, QString(), rightEdge, top);
-  item.alignment = Align::Right;
-  return item;
-}
-
-Item StretchLabel(const QString& name, double left, double width, Align alignment) {
-  Item item;
-  item.name = name;
-  item.left = left;
-  item.width = width;
-  item.alignment = alignment;
-  item.stretch = true;
-  return item;
-}
-
 std::vector<Item> Cells(std::span<const Cell> cells) {
   std::vector<Item> items;
   for (const Cell& cell : cells) {
-    const QString name = QString::fromLatin1(cell.name);
-    const QString text = QString::fromLatin1(cell.text);
     Item item;
-    switch (cell.fit) {
-      case Fit::Fixed:
-      case Fit::Stretch:
-        item = StretchLabel(name, cell.left, cell.width, cell.alignment);
-        item.stretch = cell.fit == Fit::Stretch;
-        item.text = text;
-        item.top = cell.top;
-        break;
-      case Fit::Auto:
-        item = AutoLabel(name, text, cell.left, cell.top);
-        item.alignment = cell.alignment;
-        break;
-      case Fit::RightEdge:
-        item = RightEdgeLabel(name, cell.left, cell.top);
-        item.text = text;
-        break;
-    }
+    item.name = QString::fromLatin1(cell.name);
+    item.text = QString::fromLatin1(cell.text);
+    item.left = cell.left;
+    item.top = cell.top;
+    item.alignment = cell.alignment;
+    item.width = cell.width;
+    item.stretch = cell.fit == Fit::Stretch;
+    // A right-aligned item whose width follows its text keeps its right
+    // edge at `left`.
+    item.autoSize = cell.fit == Fit::Auto || cell.fit == Fit::RightEdge;
+    if (cell.fit == Fit::RightEdge) item.alignment = Align::Right;
     items.push_back(std::move(item));
   }
   return items;
@@ -97,16 +63,16 @@ Band TitleBand(TitleWidth width) {
 }
 
 Band PageFooterBand(double height, double pageLabelLeft) {
-  Item printed = AutoLabel(QStringLiteral("QRSysData1"), QString(), 2.4);
-  printed.kind = reportengine::ItemKind::SystemData;
-  printed.system = reportengine::SystemData::DateTime;
-  Item page = AutoLabel(QStringLiteral("QRSysData2"), QString(), 169.9);
-  page.kind = reportengine::ItemKind::SystemData;
-  page.system = reportengine::SystemData::PageNumber;
-  return MakeBand(
-      BandKind::PageFooter, QStringLiteral("PageFooterBand1"), height, Arial(8),
-      {printed, AutoLabel(QStringLiteral("QRPage"), QStringLiteral("Page #"), pageLabelLeft),
-       page});
+  const Cell cells[] = {{"QRSysData1", "", 2.4, 0, Align::Left, Fit::Auto},
+                        {"QRPage", "Page #", pageLabelLeft, 0, Align::Left, Fit::Auto},
+                        {"QRSysData2", "", 169.9, 0, Align::Left, Fit::Auto}};
+  std::vector<Item> items = Cells(cells);
+  items[0].kind = reportengine::ItemKind::SystemData;
+  items[0].system = reportengine::SystemData::DateTime;
+  items[2].kind = reportengine::ItemKind::SystemData;
+  items[2].system = reportengine::SystemData::PageNumber;
+  return MakeBand(BandKind::PageFooter, QStringLiteral("PageFooterBand1"), height, Arial(8),
+                  std::move(items));
 }
 
 void SetPageDefaults(reportengine::Report& report) {

@@ -22,14 +22,6 @@ using reportengine::Item;
 
 FontSpec Arial(double points, bool bold = false, bool italic = false);
 
-// A label whose width follows its text, anchored at `left`.
-Item AutoLabel(const QString& name, const QString& text, double left, double top = 0);
-// A right-aligned label whose width follows its text; its right edge stays
-// at `rightEdge`.
-Item RightEdgeLabel(const QString& name, double rightEdge, double top = 0);
-// A label of fixed width that wraps its text and grows the band to fit.
-Item StretchLabel(const QString& name, double left, double width, Align alignment = Align::Left);
-
 // One item of a report's table: how its width is found.
 enum class Fit {
   Fixed,      // `width` wide, one line
