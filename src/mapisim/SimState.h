@@ -11,11 +11,11 @@
 
 #include "MAPIDefs.h"
 #include "MapiSimApi.h"
-#include "OrgDb.h"
+#include "OrgReader.h"
 
 namespace mapisim {
 
-using Db = std::shared_ptr<const orgdb::OrgDb>;
+using Db = std::shared_ptr<const orgdb::OrgReader>;
 
 // Counts one initialisation. When MAPI was uninitialised the faults of the
 // machine's organisation are read first (a database that cannot be opened
