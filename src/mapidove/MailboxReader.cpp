@@ -32,6 +32,31 @@ const json& Rows(const json& payload, std::string_view command) {
   return payload;
 }
 
+std::vector<MessageInfo> Fetch(const DoveadmClient& client, const std::string& user,
+                               const std::string& folder, const std::string& sequenceSet) {
+  json rows = client.Call(
+      "fetch", {{"user", user},
+                {"field", json::array({"uid", "size.virtual", "date.received.unixtime",
+                                       "date.sent.unixtime", "hdr.subject", "imap.bodystructure"})},
+                {"query", json::array({"mailbox", folder, sequenceSet})}});
+  std::vector<MessageInfo> batch;
+  for (const auto& row : Rows(rows, "fetch")) {
+    MessageInfo m;
+    m.uid = static_cast<std::uint32_t>(Required(row, "uid", "fetch"));
+    m.size = Required(row, "size.virtual", "fetch");
+    m.internalDate = Required(row, "date.received.unixtime", "fetch");
+    m.sentDate = Number(row, "date.sent.unixtime").value_or(0);
+    m.subject = row.value("hdr.subject", "");
+    try {
+      m.hasAttachment = HasAttachment(row.value("imap.bodystructure", ""));
+    } catch (const std::invalid_argument&) {
+      m.hasAttachment = false;  // a structure Dovecot could not parse has no parts to count
+    }
+    batch.push_back(std::move(m));
+  }
+  return batch;
+}
+
 }  // namespace
 
 std::vector<std::string> MailboxReader::Users() const {
@@ -117,28 +142,28 @@ MessageBatches MailboxReader::Messages(const std::string& user, const std::strin
   return MessageBatches(client_, user, folder, batchSize == 0 ? 1 : batchSize);
 }
 
+std::vector<MessageInfo> MailboxReader::FetchMessages(const std::string& user,
+                                                      const std::string& folder,
+                                                      const std::string& sequenceSet) const {
+  return Fetch(client_, user, folder, sequenceSet);
+}
+
+std::vector<std::int64_t> MailboxReader::SentDates(const std::string& user,
+                                                   const std::string& folder) const {
+  json rows = client_.Call("fetch", {{"user", user},
+                                     {"field", json::array({"date.sent.unixtime"})},
+                                     {"query", json::array({"mailbox", folder, "all"})}});
+  std::vector<std::int64_t> dates;
+  for (const auto& row : Rows(rows, "fetch"))
+    dates.push_back(Number(row, "date.sent.unixtime").value_or(0));
+  return dates;
+}
+
 std::vector<MessageInfo> MessageBatches::Next() {
   std::vector<MessageInfo> batch;
   if (done_) return batch;
   const std::string range = std::to_string(next_) + ":" + std::to_string(next_ + batch_ - 1);
-  json rows =
-      client_.Call("fetch", {{"user", user_},
-                             {"field", json::array({"uid", "size.virtual", "date.received.unixtime",
-                                                    "hdr.subject", "imap.bodystructure"})},
-                             {"query", json::array({"mailbox", folder_, range})}});
-  for (const auto& row : Rows(rows, "fetch")) {
-    MessageInfo m;
-    m.uid = static_cast<std::uint32_t>(Required(row, "uid", "fetch"));
-    m.size = Required(row, "size.virtual", "fetch");
-    m.internalDate = Required(row, "date.received.unixtime", "fetch");
-    m.subject = row.value("hdr.subject", "");
-    try {
-      m.hasAttachment = HasAttachment(row.value("imap.bodystructure", ""));
-    } catch (const std::invalid_argument&) {
-      m.hasAttachment = false;  // a structure Dovecot could not parse has no parts to count
-    }
-    batch.push_back(std::move(m));
-  }
+  batch = Fetch(client_, user_, folder_, range);
   next_ += batch_;
   done_ = batch.size() < batch_;
   return batch;

@@ -48,6 +48,7 @@ struct MessageInfo {
   std::uint32_t uid = 0;
   std::int64_t size = 0;          // virtual size, bytes
   std::int64_t internalDate = 0;  // seconds since 1970, UTC
+  std::int64_t sentDate = 0;      // the Date header, seconds since 1970, UTC; 0 without one
   std::string subject;            // the header as sent, encoded words undecoded
   bool hasAttachment = false;
 };
@@ -88,6 +89,12 @@ class MailboxReader {
   std::optional<std::int64_t> LastLogin(const std::string& user) const;
   MessageBatches Messages(const std::string& user, const std::string& folder,
                           std::uint32_t batchSize = 500) const;
+  // The messages of an IMAP sequence set ("1:50", "3,9,12"), in mailbox order.
+  std::vector<MessageInfo> FetchMessages(const std::string& user, const std::string& folder,
+                                         const std::string& sequenceSet) const;
+  // Every message's sent date (as MessageInfo::sentDate), in mailbox order:
+  // what sorting a folder by it needs, without the rest of each message.
+  std::vector<std::int64_t> SentDates(const std::string& user, const std::string& folder) const;
 
  private:
   const DoveadmClient& client_;  // borrowed; outlives the reader

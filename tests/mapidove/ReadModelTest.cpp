@@ -140,23 +140,13 @@ TEST(ReadModel, MessagesComeInBatchesAsWritten) {
 // A socket that takes connections and never answers: a hung server.
 class SilentServer {
  public:
-  SilentServer() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(fd_, 4);
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &size);
-    port_ = ntohs(a.sin_port);
-  }
+  SilentServer() : fd_(ListenOnLoopback(&port_)) {}
   ~SilentServer() { close(fd_); }
   std::uint16_t port() const { return port_; }
 
  private:
+  std::uint16_t port_ = 0;  // set by fd_'s initialiser, so declared first
   int fd_;
-  std::uint16_t port_ = 0;
 };
 
 // A port on which nothing listens: a stopped server.
