@@ -1,12 +1,12 @@
 // The organisation the Dovecot library serves, read from the private
-// Dovecot: each user's folder tree and messages as the MAPI stand-in gets
-// them must equal the mail the fill script wrote, and a server that does not
-// answer must fail as the organisation's data failing.
+// Dovecot: a folder's messages read in small batches, in mailbox order and
+// by sent date, must equal the mail the fill script wrote (the folder tree is
+// checked through MAPI in DetailsWalkTest), and a server that does not answer
+// must fail as the organisation's data failing.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
-#include <map>
 
 #include "AnsiText.h"
 #include "DoveOrgReader.h"
@@ -38,17 +38,7 @@ class ConfigFile {
   std::string dir_;
 };
 
-// Every folder below `id` by its URL name, with count and size.
-void Walk(const DoveOrgReader& reader, std::int64_t id,
-          std::map<std::string, std::pair<std::int64_t, std::int64_t>>& out) {
-  for (const orgdb::Folder& f : reader.ChildFolders(id)) {
-    out[f.urlName] = {f.contentCount, static_cast<std::int64_t>(f.messageSize)};
-    EXPECT_EQ(f.subfolders, !reader.ChildFolders(f.id).empty()) << f.urlName;
-    Walk(reader, f.id, out);
-  }
-}
-
-TEST(DoveReader, FoldersAndMessagesEqualTheMailWritten) {
+TEST(DoveReader, MessagesInBatchesEqualTheMailWritten) {
   TABRIX_NEED_DOVECOT(server);
   ConfigFile config(*server);
   const DoveOrgReader reader(config.path());
@@ -61,11 +51,6 @@ TEST(DoveReader, FoldersAndMessagesEqualTheMailWritten) {
     ASSERT_TRUE(mailbox.has_value());
     auto top = reader.TopFolder(mailbox->id);
     ASSERT_TRUE(top.has_value());
-    std::map<std::string, std::pair<std::int64_t, std::int64_t>> expected, read;
-    for (const auto& f : u["folders"])
-      expected["/" + Utf8ToAnsi(f["name"].get<std::string>())] = {f["messages"], f["vsize"]};
-    Walk(reader, top->id, read);
-    EXPECT_EQ(read, expected);
 
     // The inbox's messages, a few at a time, in both orders.
     const auto folders = reader.ChildFolders(top->id);
