@@ -53,6 +53,13 @@ struct MessageInfo {
   bool hasAttachment = false;
 };
 
+// What a mailbox table row needs of a user.
+struct UserStatus {
+  MailboxTotals totals;
+  QuotaUsage quota;
+  std::optional<std::int64_t> lastLogin;  // as MailboxReader::LastLogin
+};
+
 class MailboxReader;
 
 // A folder's messages, read a batch at a time by message sequence number.
@@ -87,6 +94,10 @@ class MailboxReader {
   // Seconds since 1970 of the user's last login; nothing when the user never
   // logged in or the plugin is not enabled.
   std::optional<std::int64_t> LastLogin(const std::string& user) const;
+  // Totals, quota and last login of several users in one request, in the
+  // users' order: a table of many mailboxes costs one request per batch
+  // rather than three per mailbox.
+  std::vector<UserStatus> Statuses(const std::vector<std::string>& users) const;
   MessageBatches Messages(const std::string& user, const std::string& folder,
                           std::uint32_t batchSize = 500) const;
   // The messages of an IMAP sequence set ("1:50", "3,9,12"), in mailbox order.
@@ -97,6 +108,14 @@ class MailboxReader {
   std::vector<std::int64_t> SentDates(const std::string& user, const std::string& folder) const;
 
  private:
+  // Each question as a command, and its answer read.
+  static DoveadmCommand TotalsCommand(const std::string& user);
+  static MailboxTotals TotalsOf(const nlohmann::json& status);
+  static DoveadmCommand QuotaCommand(const std::string& user);
+  QuotaUsage QuotaOf(const nlohmann::json& rows) const;
+  DoveadmCommand LastLoginCommand(const std::string& user) const;
+  static std::optional<std::int64_t> LastLoginOf(const DoveadmAnswer& answer);
+
   const DoveadmClient& client_;  // borrowed; outlives the reader
   ServerSettings settings_;
 };

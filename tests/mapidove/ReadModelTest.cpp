@@ -209,5 +209,31 @@ TEST(ReadModel, UnknownUserIsDoveadmsNoUser) {
   }
 }
 
+TEST(ReadModel, StatusesInOneRequestEqualTheSingleReads) {
+  TABRIX_NEED_DOVECOT(server);
+  Reader r(server->config());
+  std::vector<std::string> users;
+  for (const auto& u : server->truth()["users"]) users.push_back(u["name"]);
+  const std::vector<UserStatus> statuses = r.reader.Statuses(users);
+  ASSERT_EQ(statuses.size(), users.size());
+  for (std::size_t i = 0; i < users.size(); ++i) {
+    SCOPED_TRACE(users[i]);
+    const MailboxTotals totals = r.reader.Totals(users[i]);
+    EXPECT_EQ(statuses[i].totals.messages, totals.messages);
+    EXPECT_EQ(statuses[i].totals.size, totals.size);
+    EXPECT_EQ(statuses[i].quota.state, r.reader.Quota(users[i]).state);
+    EXPECT_EQ(statuses[i].lastLogin, r.reader.LastLogin(users[i]));
+  }
+  EXPECT_TRUE(r.reader.Statuses({}).empty());
+  // One unknown user fails the whole run, with Dovecot's words for it.
+  users.push_back("nobody-here");
+  try {
+    r.reader.Statuses(users);
+    ADD_FAILURE() << "no failure";
+  } catch (const DoveadmError& e) {
+    EXPECT_STREQ(e.what(), "doveadm mailboxStatus failed: exit code 67 (NOUSER)");
+  }
+}
+
 }  // namespace
 }  // namespace mapidove
