@@ -61,7 +61,7 @@ BOOL LookupAccountSidA(LPCSTR lpSystemName, PSID Sid, LPSTR Name, LPDWORD cchNam
   std::string_view system = lpSystemName ? lpSystemName : "";
   if (system.substr(0, 2) == "\\\\") system.remove_prefix(2);
   bool local = IsLocalComputer(system);
-  orgdb::OrgDb* db = session.db();
+  const orgdb::OrgReader* db = session.db();
 
   // The organisation is read before the fault check so that the check can
   // reuse the fault table whenever that read finds the database unchanged;

@@ -11,7 +11,7 @@ std::uint64_t HashSid(const void* data, std::size_t size) {
 
 }  // namespace
 
-void AccountTable::Load(const orgdb::OrgDb& db) {
+void AccountTable::Load(const orgdb::OrgReader& db) {
   text_.clear();
   items_.clear();
   bySid_.Reset(0);

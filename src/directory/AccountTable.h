@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "OrgDb.h"
+#include "OrgReader.h"
 #include "PositionIndex.h"
 
 namespace directory {
@@ -24,7 +24,7 @@ class AccountTable {
  public:
   // Reads every account of `db`, replacing what was held. Throws
   // orgdb::OrgDbError when they cannot be read; the table is empty then.
-  void Load(const orgdb::OrgDb& db);
+  void Load(const orgdb::OrgReader& db);
 
   // The account whose SID is exactly `sid` (SIDs are unique in the store).
   std::optional<AccountView> Find(const orgdb::Bytes& sid) const;

@@ -101,7 +101,7 @@ HRESULT ADsOpenObject(LPCSTR lpszPathName, LPCSTR /*lpszUserName*/, LPCSTR /*lps
 
   directory::OrgSession session;
   if (auto fault = session.FaultFor("ADsOpenObject", path->server, dwReserved)) return fault->hr;
-  orgdb::OrgDb* db = session.db();
+  const orgdb::OrgReader* db = session.db();
   if (!db) return E_FAIL;
   try {
     auto server = db->FindServerByName(path->server);
@@ -182,7 +182,7 @@ void AdoQuery::Open() {
   directory::OrgSession session;
   if (auto fault = session.FaultFor("AdoQuery::Open", statement->server, 0))
     throw std::runtime_error(fault->message ? *fault->message : "The server is not operational.");
-  orgdb::OrgDb* db = session.db();
+  const orgdb::OrgReader* db = session.db();
   if (!db) throw std::runtime_error(session.error());
   std::vector<orgdb::DirectoryObject> objects;
   try {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "DirectorySource.h"
 #include "Win32.h"
 
 namespace directory {
@@ -25,7 +26,7 @@ struct Shared {
   ino_t inode = 0;
   std::chrono::steady_clock::time_point nameChecked;
   bool versionCurrent = false;  // db's DataVersion brought up to date by this session
-  std::unique_ptr<orgdb::OrgDb> db;
+  std::unique_ptr<const orgdb::OrgReader> db;
   std::string error;
   std::map<std::int64_t, std::int64_t> faultCalls;  // fault id -> counted calls
   // The fault table as last read, and the connection's data version then.
@@ -45,7 +46,7 @@ Shared& State() {
 }
 
 void Refresh(Shared& s) {
-  std::string path = orgdb::DatabasePath(platform::MachineRoot());
+  std::string path = OrganisationSource(platform::MachineRoot());
   const auto now = std::chrono::steady_clock::now();
   s.versionCurrent = false;
   if (s.db && path == s.path) {
@@ -68,7 +69,7 @@ void Refresh(Shared& s) {
   s.accountsLoaded = false;
   s.path = path;
   s.error.clear();
-  s.db = orgdb::OrgDb::Open(path, &s.error);
+  s.db = OpenOrganisation(path, &s.error);
   s.device = exists ? st.st_dev : 0;
   s.inode = exists ? st.st_ino : 0;
 }
@@ -91,7 +92,7 @@ OrgSession::OrgSession() : lock_(State().mutex) {
 
 OrgSession::~OrgSession() = default;
 
-orgdb::OrgDb* OrgSession::db() const {
+const orgdb::OrgReader* OrgSession::db() const {
   return State().db.get();
 }
 

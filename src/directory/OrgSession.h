@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "AccountTable.h"
-#include "OrgDb.h"
+#include "OrgReader.h"
 
 namespace directory {
 
@@ -27,7 +27,7 @@ class OrgSession {
   OrgSession& operator=(const OrgSession&) = delete;
 
   // Null when the database cannot be opened; error() then says why.
-  orgdb::OrgDb* db() const;
+  const orgdb::OrgReader* db() const;
   const std::string& error() const;
 
   // The NT account of a SID, from the accounts as of the database's current

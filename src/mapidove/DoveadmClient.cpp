@@ -1,5 +1,7 @@
 #include "DoveadmClient.h"
 
+#include <charconv>
+
 namespace mapidove {
 
 std::string_view ExitCodeName(int exitCode) {
@@ -24,9 +26,32 @@ std::string_view ExitCodeName(int exitCode) {
   }
 }
 
+namespace {
+
+// The failure doveadm reports for one command.
+DoveadmError CommandError(std::string_view command, const nlohmann::json& error) {
+  std::string text = "doveadm " + std::string(command) + " failed";
+  if (error.is_object() && error.value("type", "") == "exitCode") {
+    int code = error.value("exitCode", 1);
+    return DoveadmError(
+        text + ": exit code " + std::to_string(code) + " (" + std::string(ExitCodeName(code)) + ")",
+        code);
+  }
+  return DoveadmError(text + ": " + (error.is_object() ? error.value("type", "error") : "error"),
+                      1);
+}
+
+}  // namespace
+
 nlohmann::json DoveadmClient::Call(std::string_view command,
                                    const nlohmann::json& parameters) const {
-  const std::string tag = "tabrix";
+  std::vector<DoveadmAnswer> answers = CallEach({{std::string(command), parameters}});
+  if (answers[0].error) throw *answers[0].error;
+  return std::move(answers[0].payload);
+}
+
+std::vector<DoveadmAnswer> DoveadmClient::CallEach(
+    const std::vector<DoveadmCommand>& commands) const {
   HttpRequest request;
   request.path = "/doveadm/v1";
   request.headers.emplace_back("Content-Type", "application/json");
@@ -34,7 +59,13 @@ nlohmann::json DoveadmClient::Call(std::string_view command,
                                endpoint_.apiKey.empty()
                                    ? "Basic " + Base64(endpoint_.user + ":" + endpoint_.password)
                                    : "X-Dovecot-API " + Base64(endpoint_.apiKey));
-  request.body = nlohmann::json::array({nlohmann::json::array({command, parameters, tag})}).dump();
+  // Each command is tagged with its position, so that the answers can be
+  // matched whatever order they come in.
+  nlohmann::json body = nlohmann::json::array();
+  for (std::size_t i = 0; i < commands.size(); ++i)
+    body.push_back(
+        nlohmann::json::array({commands[i].name, commands[i].parameters, std::to_string(i)}));
+  request.body = body.dump();
 
   const std::string where = "doveadm at " + endpoint_.host + ":" + std::to_string(endpoint_.port);
   HttpResponse response;
@@ -46,23 +77,27 @@ nlohmann::json DoveadmClient::Call(std::string_view command,
   if (response.status != 200)
     throw DoveadmError(where + ": " + std::to_string(response.status) + " " + response.reason, 0);
 
+  // [["doveadmResponse", payload, tag], ["error", {...}, tag], ...]
   nlohmann::json answer = nlohmann::json::parse(response.body, nullptr, false);
-  // [["doveadmResponse", payload, tag]] or [["error", {...}, tag]]
-  if (!answer.is_array() || answer.empty() || !answer[0].is_array() || answer[0].size() < 2 ||
-      !answer[0][0].is_string())
-    throw DoveadmError(where + " gave an answer that is not a doveadm response", 0);
-  const auto& reply = answer[0];
-  if (reply[0] == "doveadmResponse") return reply[1];
-
-  const auto& error = reply[1];
-  std::string text = "doveadm " + std::string(command) + " failed";
-  if (error.is_object() && error.value("type", "") == "exitCode") {
-    int code = error.value("exitCode", 1);
-    throw DoveadmError(
-        text + ": exit code " + std::to_string(code) + " (" + std::string(ExitCodeName(code)) + ")",
-        code);
+  const DoveadmError unreadable(where + " gave an answer that is not a doveadm response", 0);
+  if (!answer.is_array() || answer.size() != commands.size()) throw unreadable;
+  std::vector<DoveadmAnswer> answers(commands.size());
+  std::vector<bool> seen(commands.size(), false);
+  for (const auto& reply : answer) {
+    if (!reply.is_array() || reply.size() < 3 || !reply[0].is_string() || !reply[2].is_string())
+      throw unreadable;
+    const std::string& tag = reply[2].get_ref<const std::string&>();
+    std::size_t at = 0;
+    auto [end, ec] = std::from_chars(tag.data(), tag.data() + tag.size(), at);
+    if (ec != std::errc() || end != tag.data() + tag.size() || at >= commands.size() || seen[at])
+      throw unreadable;
+    seen[at] = true;
+    if (reply[0] == "doveadmResponse")
+      answers[at].payload = reply[1];
+    else
+      answers[at].error = CommandError(commands[at].name, reply[1]);
   }
-  throw DoveadmError(text + ": " + (error.is_object() ? error.value("type", "error") : "error"), 1);
+  return answers;
 }
 
 }  // namespace mapidove

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -43,6 +45,19 @@ struct Endpoint {
 // The name doveadm gives an exit code ("NOTFOUND" for 68), or "FAILURE".
 std::string_view ExitCodeName(int exitCode);
 
+// One command of a request: its name ("mailboxStatus") and its named
+// parameters.
+struct DoveadmCommand {
+  std::string name;
+  nlohmann::json parameters;
+};
+
+// One command's answer: its payload, or its failure.
+struct DoveadmAnswer {
+  nlohmann::json payload;
+  std::optional<DoveadmError> error;
+};
+
 class DoveadmClient {
  public:
   explicit DoveadmClient(Endpoint endpoint) : endpoint_(std::move(endpoint)) {}
@@ -50,6 +65,12 @@ class DoveadmClient {
   // Runs one command ("mailboxStatus") with its named parameters and returns
   // the payload of its answer (an array or an object).
   nlohmann::json Call(std::string_view command, const nlohmann::json& parameters) const;
+
+  // Runs several commands in one request and gives their answers in the
+  // same order; a command that fails leaves its error in its answer. Only a
+  // failure of the request itself (not reached, not let in, no doveadm
+  // answer) throws.
+  std::vector<DoveadmAnswer> CallEach(const std::vector<DoveadmCommand>& commands) const;
 
   const Endpoint& endpoint() const { return endpoint_; }
 

@@ -32,6 +32,31 @@ const json& Rows(const json& payload, std::string_view command) {
   return payload;
 }
 
+std::vector<MessageInfo> Fetch(const DoveadmClient& client, const std::string& user,
+                               const std::string& folder, const std::string& sequenceSet) {
+  json rows = client.Call(
+      "fetch", {{"user", user},
+                {"field", json::array({"uid", "size.virtual", "date.received.unixtime",
+                                       "date.sent.unixtime", "hdr.subject", "imap.bodystructure"})},
+                {"query", json::array({"mailbox", folder, sequenceSet})}});
+  std::vector<MessageInfo> batch;
+  for (const auto& row : Rows(rows, "fetch")) {
+    MessageInfo m;
+    m.uid = static_cast<std::uint32_t>(Required(row, "uid", "fetch"));
+    m.size = Required(row, "size.virtual", "fetch");
+    m.internalDate = Required(row, "date.received.unixtime", "fetch");
+    m.sentDate = Number(row, "date.sent.unixtime").value_or(0);
+    m.subject = row.value("hdr.subject", "");
+    try {
+      m.hasAttachment = HasAttachment(row.value("imap.bodystructure", ""));
+    } catch (const std::invalid_argument&) {
+      m.hasAttachment = false;  // a structure Dovecot could not parse has no parts to count
+    }
+    batch.push_back(std::move(m));
+  }
+  return batch;
+}
+
 }  // namespace
 
 std::vector<std::string> MailboxReader::Users() const {
@@ -70,10 +95,14 @@ std::vector<FolderInfo> MailboxReader::Folders(const std::string& user) const {
   return folders;
 }
 
-MailboxTotals MailboxReader::Totals(const std::string& user) const {
-  json status = client_.Call("mailboxStatus", {{"user", user},
-                                               {"mailboxMask", json::array({"*"})},
-                                               {"field", json::array({"messages", "vsize"})}});
+DoveadmCommand MailboxReader::TotalsCommand(const std::string& user) {
+  return {"mailboxStatus",
+          {{"user", user},
+           {"mailboxMask", json::array({"*"})},
+           {"field", json::array({"messages", "vsize"})}}};
+}
+
+MailboxTotals MailboxReader::TotalsOf(const json& status) {
   MailboxTotals totals;
   for (const auto& row : Rows(status, "mailboxStatus")) {
     totals.messages += Required(row, "messages", "mailboxStatus");
@@ -82,8 +111,11 @@ MailboxTotals MailboxReader::Totals(const std::string& user) const {
   return totals;
 }
 
-QuotaUsage MailboxReader::Quota(const std::string& user) const {
-  json rows = client_.Call("quotaGet", {{"user", user}});
+DoveadmCommand MailboxReader::QuotaCommand(const std::string& user) {
+  return {"quotaGet", {{"user", user}}};
+}
+
+QuotaUsage MailboxReader::QuotaOf(const json& rows) const {
   QuotaUsage usage;
   for (const auto& row : Rows(rows, "quotaGet")) {
     QuotaResource r;
@@ -97,19 +129,60 @@ QuotaUsage MailboxReader::Quota(const std::string& user) const {
   return usage;
 }
 
-std::optional<std::int64_t> MailboxReader::LastLogin(const std::string& user) const {
-  if (settings_.lastLoginDict.empty()) return std::nullopt;
-  json rows;
-  try {
-    rows = client_.Call("dictGet", {{"dictUri", settings_.lastLoginDict},
-                                    {"key", settings_.lastLoginKeyPrefix + user}});
-  } catch (const DoveadmError& e) {
-    if (e.exitCode() == kDoveadmNotFound) return std::nullopt;  // never logged in
-    throw;
+DoveadmCommand MailboxReader::LastLoginCommand(const std::string& user) const {
+  return {"dictGet",
+          {{"dictUri", settings_.lastLoginDict}, {"key", settings_.lastLoginKeyPrefix + user}}};
+}
+
+std::optional<std::int64_t> MailboxReader::LastLoginOf(const DoveadmAnswer& answer) {
+  if (answer.error) {
+    if (answer.error->exitCode() == kDoveadmNotFound) return std::nullopt;  // never logged in
+    throw *answer.error;
   }
-  for (const auto& row : Rows(rows, "dictGet"))
+  for (const auto& row : Rows(answer.payload, "dictGet"))
     if (auto value = Number(row, "value")) return value;
   return std::nullopt;
+}
+
+MailboxTotals MailboxReader::Totals(const std::string& user) const {
+  const DoveadmCommand c = TotalsCommand(user);
+  return TotalsOf(client_.Call(c.name, c.parameters));
+}
+
+QuotaUsage MailboxReader::Quota(const std::string& user) const {
+  const DoveadmCommand c = QuotaCommand(user);
+  return QuotaOf(client_.Call(c.name, c.parameters));
+}
+
+std::optional<std::int64_t> MailboxReader::LastLogin(const std::string& user) const {
+  if (settings_.lastLoginDict.empty()) return std::nullopt;
+  return LastLoginOf(client_.CallEach({LastLoginCommand(user)}).front());
+}
+
+std::vector<UserStatus> MailboxReader::Statuses(const std::vector<std::string>& users) const {
+  const bool lastLogin = !settings_.lastLoginDict.empty();
+  std::vector<DoveadmCommand> commands;
+  for (const std::string& user : users) {
+    commands.push_back(TotalsCommand(user));
+    commands.push_back(QuotaCommand(user));
+    if (lastLogin) commands.push_back(LastLoginCommand(user));
+  }
+  std::vector<DoveadmAnswer> answers;
+  if (!commands.empty()) answers = client_.CallEach(commands);
+  auto payload = [](DoveadmAnswer& answer) -> json& {
+    if (answer.error) throw *answer.error;
+    return answer.payload;
+  };
+  std::vector<UserStatus> statuses;
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < users.size(); ++i) {
+    UserStatus status;
+    status.totals = TotalsOf(payload(answers[at++]));
+    status.quota = QuotaOf(payload(answers[at++]));
+    if (lastLogin) status.lastLogin = LastLoginOf(answers[at++]);
+    statuses.push_back(std::move(status));
+  }
+  return statuses;
 }
 
 MessageBatches MailboxReader::Messages(const std::string& user, const std::string& folder,
@@ -117,28 +190,28 @@ MessageBatches MailboxReader::Messages(const std::string& user, const std::strin
   return MessageBatches(client_, user, folder, batchSize == 0 ? 1 : batchSize);
 }
 
+std::vector<MessageInfo> MailboxReader::FetchMessages(const std::string& user,
+                                                      const std::string& folder,
+                                                      const std::string& sequenceSet) const {
+  return Fetch(client_, user, folder, sequenceSet);
+}
+
+std::vector<std::int64_t> MailboxReader::SentDates(const std::string& user,
+                                                   const std::string& folder) const {
+  json rows = client_.Call("fetch", {{"user", user},
+                                     {"field", json::array({"date.sent.unixtime"})},
+                                     {"query", json::array({"mailbox", folder, "all"})}});
+  std::vector<std::int64_t> dates;
+  for (const auto& row : Rows(rows, "fetch"))
+    dates.push_back(Number(row, "date.sent.unixtime").value_or(0));
+  return dates;
+}
+
 std::vector<MessageInfo> MessageBatches::Next() {
   std::vector<MessageInfo> batch;
   if (done_) return batch;
   const std::string range = std::to_string(next_) + ":" + std::to_string(next_ + batch_ - 1);
-  json rows =
-      client_.Call("fetch", {{"user", user_},
-                             {"field", json::array({"uid", "size.virtual", "date.received.unixtime",
-                                                    "hdr.subject", "imap.bodystructure"})},
-                             {"query", json::array({"mailbox", folder_, range})}});
-  for (const auto& row : Rows(rows, "fetch")) {
-    MessageInfo m;
-    m.uid = static_cast<std::uint32_t>(Required(row, "uid", "fetch"));
-    m.size = Required(row, "size.virtual", "fetch");
-    m.internalDate = Required(row, "date.received.unixtime", "fetch");
-    m.subject = row.value("hdr.subject", "");
-    try {
-      m.hasAttachment = HasAttachment(row.value("imap.bodystructure", ""));
-    } catch (const std::invalid_argument&) {
-      m.hasAttachment = false;  // a structure Dovecot could not parse has no parts to count
-    }
-    batch.push_back(std::move(m));
-  }
+  batch = Fetch(client_, user_, folder_, range);
   next_ += batch_;
   done_ = batch.size() < batch_;
   return batch;

@@ -48,8 +48,16 @@ struct MessageInfo {
   std::uint32_t uid = 0;
   std::int64_t size = 0;          // virtual size, bytes
   std::int64_t internalDate = 0;  // seconds since 1970, UTC
+  std::int64_t sentDate = 0;      // the Date header, seconds since 1970, UTC; 0 without one
   std::string subject;            // the header as sent, encoded words undecoded
   bool hasAttachment = false;
+};
+
+// What a mailbox table row needs of a user.
+struct UserStatus {
+  MailboxTotals totals;
+  QuotaUsage quota;
+  std::optional<std::int64_t> lastLogin;  // as MailboxReader::LastLogin
 };
 
 class MailboxReader;
@@ -86,10 +94,28 @@ class MailboxReader {
   // Seconds since 1970 of the user's last login; nothing when the user never
   // logged in or the plugin is not enabled.
   std::optional<std::int64_t> LastLogin(const std::string& user) const;
+  // Totals, quota and last login of several users in one request, in the
+  // users' order: a table of many mailboxes costs one request per batch
+  // rather than three per mailbox.
+  std::vector<UserStatus> Statuses(const std::vector<std::string>& users) const;
   MessageBatches Messages(const std::string& user, const std::string& folder,
                           std::uint32_t batchSize = 500) const;
+  // The messages of an IMAP sequence set ("1:50", "3,9,12"), in mailbox order.
+  std::vector<MessageInfo> FetchMessages(const std::string& user, const std::string& folder,
+                                         const std::string& sequenceSet) const;
+  // Every message's sent date (as MessageInfo::sentDate), in mailbox order:
+  // what sorting a folder by it needs, without the rest of each message.
+  std::vector<std::int64_t> SentDates(const std::string& user, const std::string& folder) const;
 
  private:
+  // Each question as a command, and its answer read.
+  static DoveadmCommand TotalsCommand(const std::string& user);
+  static MailboxTotals TotalsOf(const nlohmann::json& status);
+  static DoveadmCommand QuotaCommand(const std::string& user);
+  QuotaUsage QuotaOf(const nlohmann::json& rows) const;
+  DoveadmCommand LastLoginCommand(const std::string& user) const;
+  static std::optional<std::int64_t> LastLoginOf(const DoveadmAnswer& answer);
+
   const DoveadmClient& client_;  // borrowed; outlives the reader
   ServerSettings settings_;
 };

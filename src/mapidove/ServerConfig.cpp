@@ -1,17 +1,13 @@
 #include "ServerConfig.h"
 
-#include <fstream>
 #include <stdexcept>
 
-#include <nlohmann/json.hpp>
+#include "JsonFile.h"
 
 namespace mapidove {
 
 ServerConfig LoadServerConfig(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) throw std::runtime_error("Cannot read " + path);
-  nlohmann::json j = nlohmann::json::parse(in, nullptr, false);
-  if (!j.is_object()) throw std::runtime_error(path + ": not a JSON object");
+  const nlohmann::json j = ReadJsonObject(path);
   try {
     ServerConfig c;
     c.endpoint.host = j.value("host", c.endpoint.host);

@@ -82,7 +82,7 @@
 #include <vector>
 
 #include "MAPIDefs.h"
-#include "OrgDb.h"
+#include "OrgReader.h"
 #include "PropValues.h"
 
 namespace mapisim {

@@ -64,7 +64,7 @@ struct Packed {
 
 struct Cache {
   std::mutex mutex;
-  std::weak_ptr<const orgdb::OrgDb> db;
+  std::weak_ptr<const orgdb::OrgReader> db;
   std::uint32_t version = 0;
   bool loaded = false;
   TextBlocks texts;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "OrgDb.h"
+#include "OrgReader.h"
 #include "PropValues.h"
 #include "SimState.h"
 

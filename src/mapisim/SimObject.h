@@ -15,7 +15,7 @@
 #include "ErrorRecord.h"
 #include "Faults.h"
 #include "MAPIDefs.h"
-#include "OrgDb.h"
+#include "OrgReader.h"
 
 namespace mapisim {
 

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "Faults.h"
+#include "OrgSource.h"
 #include "Win32.h"
 
 namespace mapisim {
@@ -30,8 +31,9 @@ State& TheState() {
   return *s;
 }
 
+// What the organisation is read from: it changes with the machine root.
 std::string CurrentDbPath() {
-  return orgdb::DatabasePath(platform::MachineRoot());
+  return OrganisationSource(platform::MachineRoot());
 }
 
 }  // namespace
@@ -50,7 +52,7 @@ void LoadFaultsForInitialize() {
   }
   const std::string path = CurrentDbPath();
   std::string error;
-  auto db = orgdb::OrgDb::Open(path, &error);
+  auto db = OpenOrganisation(platform::MachineRoot(), &error);
   if (!db) return;  // the call that needs the database reports it
   try {
     InstallFaults(path, db->Faults());
@@ -94,9 +96,9 @@ Db Database(std::string* error) {
     if (s.db && s.dbPath == path) return s.db;
   }
   std::string why;
-  std::shared_ptr<const orgdb::OrgDb> db;
+  Db db;
   try {
-    db = orgdb::OrgDb::Open(path, &why);
+    db = OpenOrganisation(platform::MachineRoot(), &why);
   } catch (const std::exception& e) {
     why = e.what();
   }

@@ -1,7 +1,7 @@
 // Process-wide state of the library: the MAPIInitialize balance, the
-// organisation database of the machine root (opened on first need after
-// initialisation and shared by the objects that use it), and the profile
-// chooser hook.
+// organisation of the machine root (opened through OrgSource.h on first need
+// after initialisation and shared by the objects that use it), and the
+// profile chooser hook.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +11,11 @@
 
 #include "MAPIDefs.h"
 #include "MapiSimApi.h"
-#include "OrgDb.h"
+#include "OrgReader.h"
 
 namespace mapisim {
 
-using Db = std::shared_ptr<const orgdb::OrgDb>;
+using Db = std::shared_ptr<const orgdb::OrgReader>;
 
 // Counts one initialisation. When MAPI was uninitialised the faults of the
 // machine's organisation are read first (a database that cannot be opened
@@ -30,8 +30,8 @@ bool IsInitialized();
 // checks its own fault).
 void LoadFaultsForInitialize();
 
-// The organisation database, or null with one sentence in *error saying
-// what is wrong with it.
+// The organisation, or null with one sentence in *error saying what is
+// wrong with it.
 Db Database(std::string* error);
 
 // Frees the state when the library is unloaded.

@@ -1,6 +1,6 @@
 // When an injected fault answers a call; the account, directory and MAPI
 // stand-ins all apply this one rule.
-#include "OrgDb.h"
+#include "OrgReader.h"
 #include "TextUtil.h"
 
 namespace orgdb {

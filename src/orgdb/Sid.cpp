@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "OrgDb.h"
+#include "OrgReader.h"
 
 namespace orgdb {
 

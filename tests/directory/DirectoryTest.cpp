@@ -7,6 +7,7 @@
 #include "Directory.h"
 #include "DirectoryStatement.h"
 #include "MAPIDefs.h"  // an interface the directory does not offer
+#include "ProviderConfig.h"
 #include "TestMachine.h"
 
 namespace {
@@ -253,3 +254,29 @@ TEST(DirectoryStatementTest, ParsesTheSelectForm) {
 }
 
 }  // namespace
+
+// A machine root with a Dovecot configuration: the directory knows that
+// server alone, by the configuration's names, whatever organisation database
+// lies beside it.
+TEST_F(DirectoryTest, DovecotConfigurationNamesTheOneServer) {
+  mapidove::ProviderConfig c;
+  c.organisation = "Tabrix";
+  c.site = "Dovecot";
+  c.server = "MAIL01";
+  c.endpointFile = "endpoint.json";
+  mapidove::WriteProviderConfig(mapidove::ProviderConfigPath(machine.root()), c);
+  IADs* root = nullptr;
+  EXPECT_EQ(OpenRoot("LDAP://SRV01/RootDSE", &root), E_ADS_SERVER_DOWN);
+  ASSERT_EQ(OpenRoot("LDAP://mail01/RootDSE", &root), S_OK);
+  std::string context;
+  EXPECT_EQ(root->GetString("configurationNamingContext", &context), S_OK);
+  EXPECT_EQ(root->Release(), 0u);
+  const auto rows = Query(
+      Statement("MAIL01",
+                "CN=Servers,CN=Dovecot,CN=Administrative Groups,CN=Tabrix,CN=Microsoft Exchange,"
+                "CN=Services," +
+                    context));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].first, "MAIL01");
+  EXPECT_EQ(rows[0].second, "/o=Tabrix/ou=Dovecot/cn=Configuration/cn=Servers/cn=MAIL01");
+}

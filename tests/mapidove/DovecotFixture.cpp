@@ -1,6 +1,8 @@
 #include "DovecotFixture.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -82,6 +84,7 @@ bool DovecotServer::ImapLogin(const std::string& user) const {
                               config_.endpoint.host + "', " + std::to_string(config_.imapPort) +
                               ", timeout=10); m.login('" + login + "', '" + config_.masterPassword +
                               "'); m.logout()\"";
+  testLogins_.insert(user);
   return Run(command) == 0;
 }
 
@@ -91,6 +94,19 @@ void DovecotServer::Stop() {
   std::error_code ignored;
   std::filesystem::remove_all(gServer->dir_, ignored);
   gServer.reset();
+}
+
+int ListenOnLoopback(std::uint16_t* port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof a;
+  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  listen(fd, 4);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+  *port = ntohs(a.sin_port);
+  return fd;
 }
 
 }  // namespace mapidove

@@ -2,6 +2,8 @@
 // scripts/dovecot-server.sh, with the ground truth the script wrote.
 #pragma once
 
+#include <cstdint>
+#include <set>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -24,6 +26,9 @@ class DovecotServer {
 
   // Logs `user` in over IMAP through the master user; true on success.
   bool ImapLogin(const std::string& user) const;
+  // Whether a test logged `user` in since the fill (its last login then
+  // differs from the ground truth).
+  bool LoggedInByTest(const std::string& user) const { return testLogins_.count(user) > 0; }
 
   static void Stop();
 
@@ -31,7 +36,13 @@ class DovecotServer {
   std::string dir_;
   ServerConfig config_;
   nlohmann::json truth_;
+  mutable std::set<std::string> testLogins_;
 };
+
+// A TCP socket listening on a free port of 127.0.0.1, not inherited by the
+// programs a test starts (a child holding it would keep the port open);
+// *port gets the port.
+int ListenOnLoopback(std::uint16_t* port);
 
 }  // namespace mapidove
 

@@ -140,23 +140,13 @@ TEST(ReadModel, MessagesComeInBatchesAsWritten) {
 // A socket that takes connections and never answers: a hung server.
 class SilentServer {
  public:
-  SilentServer() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(fd_, 4);
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &size);
-    port_ = ntohs(a.sin_port);
-  }
+  SilentServer() : fd_(ListenOnLoopback(&port_)) {}
   ~SilentServer() { close(fd_); }
   std::uint16_t port() const { return port_; }
 
  private:
+  std::uint16_t port_ = 0;  // set by fd_'s initialiser, so declared first
   int fd_;
-  std::uint16_t port_ = 0;
 };
 
 // A port on which nothing listens: a stopped server.
@@ -216,6 +206,32 @@ TEST(ReadModel, UnknownUserIsDoveadmsNoUser) {
   } catch (const DoveadmError& e) {
     EXPECT_STREQ(e.what(), "doveadm mailboxStatus failed: exit code 67 (NOUSER)");
     EXPECT_EQ(e.exitCode(), kDoveadmNoUser);
+  }
+}
+
+TEST(ReadModel, StatusesInOneRequestEqualTheSingleReads) {
+  TABRIX_NEED_DOVECOT(server);
+  Reader r(server->config());
+  std::vector<std::string> users;
+  for (const auto& u : server->truth()["users"]) users.push_back(u["name"]);
+  const std::vector<UserStatus> statuses = r.reader.Statuses(users);
+  ASSERT_EQ(statuses.size(), users.size());
+  for (std::size_t i = 0; i < users.size(); ++i) {
+    SCOPED_TRACE(users[i]);
+    const MailboxTotals totals = r.reader.Totals(users[i]);
+    EXPECT_EQ(statuses[i].totals.messages, totals.messages);
+    EXPECT_EQ(statuses[i].totals.size, totals.size);
+    EXPECT_EQ(statuses[i].quota.state, r.reader.Quota(users[i]).state);
+    EXPECT_EQ(statuses[i].lastLogin, r.reader.LastLogin(users[i]));
+  }
+  EXPECT_TRUE(r.reader.Statuses({}).empty());
+  // One unknown user fails the whole run, with Dovecot's words for it.
+  users.push_back("nobody-here");
+  try {
+    r.reader.Statuses(users);
+    ADD_FAILURE() << "no failure";
+  } catch (const DoveadmError& e) {
+    EXPECT_STREQ(e.what(), "doveadm mailboxStatus failed: exit code 67 (NOUSER)");
   }
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 
+#include "DovecotSetup.h"
 #include "Generator.h"
 #include "JsonForm.h"
 #include "JsonText.h"
@@ -28,7 +29,9 @@ constexpr const char* kUsage =
     "                           [--many-folders N] [--empty-top]\n"
     "       tabrix-org import FILE.json --out DB [--recompute]\n"
     "       tabrix-org export DB [--out FILE.json]\n"
-    "       tabrix-org setup ROOT --org DB [--mapi-lib PATH] [--mapi-version V]\n"
+    "       tabrix-org setup ROOT (--org DB | --provider dovecot --dovecot DIR [--server NAME]\n"
+    "                        [--organisation NAME] [--site NAME] [--display-names FILE]\n"
+    "                        [--nt-accounts FILE]) [--mapi-lib PATH] [--mapi-version V]\n"
     "                        [--spreadsheet-server PATH | --no-spreadsheet]\n"
     "                        [--document-server PATH | --no-document] [--documents DIR]\n"
     "                        [--profile-mailbox ALIAS --profile-server NAME] [--profile-name "
@@ -226,17 +229,35 @@ int Export(const std::vector<std::string>& args, std::ostream& out) {
 int Setup(const std::vector<std::string>& args, std::ostream& out) {
   auto p = Parse(args, 1,
                  {"org", "mapi-lib", "mapi-version", "profile-mailbox", "profile-server",
-                  "profile-name", "spreadsheet-server", "document-server", "documents"},
+                  "profile-name", "spreadsheet-server", "document-server", "documents", "provider",
+                  "dovecot", "server", "organisation", "site", "display-names", "nt-accounts"},
                  {"no-spreadsheet", "no-document"});
   if (p.positional.size() != 1) throw UsageError("setup needs one machine root");
   orgdb::MachineSetupOptions o;
-  o.organisationDb = Required(p, "org");
+  const std::string provider = Opt(p, "provider").value_or("simulated");
+  if (provider != "simulated" && provider != "dovecot")
+    throw UsageError("--provider is simulated or dovecot");
+  // The library that serves the provider, built beside this tool.
+  fs::path beside = fs::path(platform::ExecutableDir()) / "libmapi32.so";
+  if (provider == "dovecot") {
+    DovecotSetup d;
+    d.dovecotDir = Required(p, "dovecot");
+    d.server = Opt(p, "server").value_or(d.server);
+    d.organisation = Opt(p, "organisation").value_or(d.organisation);
+    d.site = Opt(p, "site").value_or(d.site);
+    d.displayNames = Opt(p, "display-names").value_or("");
+    d.ntAccounts = Opt(p, "nt-accounts").value_or("");
+    // Written first: the default profile is made through the library, which
+    // reads it.
+    WriteDovecotConfig(p.positional[0], d);
+    beside = fs::path(platform::ExecutableDir()) / "dovecot" / "libmapi32.so";
+  } else {
+    o.organisationDb = Required(p, "org");
+  }
   if (auto lib = Opt(p, "mapi-lib")) {
     o.mapiLibrary = *lib;
-  } else {
-    // The library built beside this tool.
-    fs::path beside = fs::path(platform::ExecutableDir()) / "libmapi32.so";
-    if (fs::exists(beside)) o.mapiLibrary = beside.string();
+  } else if (fs::exists(beside)) {
+    o.mapiLibrary = beside.string();
   }
   if (auto v = Opt(p, "mapi-version")) o.mapiFileVersion = *v;
   // The office servers: given, left out, or those built beside this tool.

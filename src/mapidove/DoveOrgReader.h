@@ -1,0 +1,89 @@
+// The organisation of a machine root with a Dovecot configuration, read from
+// the running server through its admin API: the server's users are the
+// mailboxes (mailbox table, logon, directory entries), their folders and
+// messages the stores' contents. Nothing is read before it is asked for;
+// the user list and each opened mailbox's folders are kept for the reader's
+// life, so that ids stay the same for it. A server that cannot be reached or
+// refuses throws orgdb::OrgDbError with Dovecot's or the system's words.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "ConfigOrgReader.h"
+#include "DoveadmClient.h"
+#include "FolderIndex.h"
+#include "MailboxReader.h"
+#include "ServerConfig.h"
+
+namespace mapidove {
+
+// The admin API's settings for a configuration: its endpoint file with the
+// configuration's host and ports put in.
+ServerConfig ServerConfigOf(const ProviderConfig& config);
+
+// PR_STORAGE_LIMIT_INFORMATION of a quota state, as the simulated
+// organisation stores it: below limit 1, issue warning 2, prohibit send 4,
+// no checking 8.
+std::uint32_t StorageLimitOf(QuotaState state);
+
+// A mailbox's id: the same for a user name in every process, so that a
+// profile made by one process logs on in another.
+std::int64_t MailboxIdOf(std::string_view user);
+
+// Seconds since 1970 as a FILETIME.
+std::uint64_t FileTimeOf(std::int64_t unixSeconds);
+
+class DoveOrgReader final : public ConfigOrgReader {
+ public:
+  // Reads the configuration and its mapping files; throws std::runtime_error
+  // naming the file that cannot be read.
+  explicit DoveOrgReader(const std::string& configPath);
+
+  std::int64_t CountMailboxes(std::int64_t serverId) const override;
+  orgdb::MailboxWindow MailboxTableWindow(std::int64_t serverId, std::int64_t position,
+                                          std::int64_t limit) const override;
+  std::optional<orgdb::Mailbox> MailboxById(std::int64_t id) const override;
+  std::optional<orgdb::Mailbox> FindMailboxByDn(std::string_view dn) const override;
+  std::vector<orgdb::Mailbox> FindMailboxesByName(std::int64_t serverId,
+                                                  std::string_view name) const override;
+  std::optional<orgdb::Folder> TopFolder(std::int64_t mailboxId) const override;
+  std::optional<orgdb::Folder> FolderById(std::int64_t id) const override;
+  std::vector<orgdb::Folder> ChildFolders(std::int64_t folderId) const override;
+  std::int64_t CountMessages(std::int64_t folderId) const override;
+  std::vector<orgdb::Message> MessageBatch(std::int64_t folderId, std::int64_t position,
+                                           std::int64_t limit, bool bySubmitTime) const override;
+  std::vector<orgdb::GalEntry> GalEntries() const override;
+  void ForEachGalEntry(const std::function<void(const orgdb::GalEntry&)>& visit) const override;
+  std::optional<orgdb::GalEntry> GalEntryForMailbox(const orgdb::Mailbox& mailbox) const override;
+
+ private:
+  struct User {
+    std::string name;
+    std::int64_t id = 0;
+    std::string displayName;                // ANSI code page
+    std::optional<std::string> ntUserName;  // from the mapping file only
+  };
+
+  // The server's users in its own order, read once. Needs mutex_.
+  const std::vector<User>& Users() const;
+  const User* UserById(std::int64_t id) const;  // needs mutex_
+  orgdb::Mailbox MailboxOf(const User& user) const;
+  orgdb::GalEntry GalEntryOf(const User& user) const;
+  std::vector<orgdb::Message> Messages(const FolderNode& node,
+                                       const std::vector<MessageInfo>& infos) const;
+
+  std::map<std::string, std::string> displayNames_;
+  std::map<std::string, std::string> ntAccounts_;
+  ServerConfig server_;
+  DoveadmClient client_;
+  MailboxReader reader_;
+
+  mutable std::recursive_mutex mutex_;
+  mutable std::optional<std::vector<User>> users_;
+  mutable std::unordered_map<std::int64_t, std::size_t> byId_;
+  mutable FolderIndex folders_;
+};
+
+}  // namespace mapidove

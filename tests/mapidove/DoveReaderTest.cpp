@@ -1,0 +1,94 @@
+// The organisation the Dovecot library serves, read from the private
+// Dovecot: a folder's messages read in small batches, in mailbox order and
+// by sent date, must equal the mail the fill script wrote (the folder tree is
+// checked through MAPI in DetailsWalkTest), and a server that does not answer
+// must fail as the organisation's data failing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "AnsiText.h"
+#include "DoveOrgReader.h"
+#include "DovecotFixture.h"
+
+namespace mapidove {
+namespace {
+
+using nlohmann::json;
+
+// A configuration for the fixture's server in a folder of its own.
+class ConfigFile {
+ public:
+  explicit ConfigFile(const DovecotServer& server, std::optional<std::uint16_t> httpPort = {}) {
+    char pattern[] = "/tmp/tabrix-doveconf-XXXXXX";
+    dir_ = mkdtemp(pattern);
+    ProviderConfig c;
+    c.endpointFile = server.dir() + "/endpoint.json";
+    c.httpPort = httpPort;
+    WriteProviderConfig(path(), c);
+  }
+  ~ConfigFile() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  std::string path() const { return dir_ + "/dovecot.json"; }
+
+ private:
+  std::string dir_;
+};
+
+TEST(DoveReader, MessagesInBatchesEqualTheMailWritten) {
+  TABRIX_NEED_DOVECOT(server);
+  ConfigFile config(*server);
+  const DoveOrgReader reader(config.path());
+  ASSERT_EQ(reader.CountMailboxes(ConfigOrgReader::kServerId),
+            static_cast<std::int64_t>(server->truth()["users"].size()));
+  for (const auto& u : server->truth()["users"]) {
+    const std::string name = u["name"];
+    SCOPED_TRACE(name);
+    auto mailbox = reader.FindMailboxByDn(reader.MailboxDn(name));
+    ASSERT_TRUE(mailbox.has_value());
+    auto top = reader.TopFolder(mailbox->id);
+    ASSERT_TRUE(top.has_value());
+
+    // The inbox's messages, a few at a time, in both orders.
+    const auto folders = reader.ChildFolders(top->id);
+    auto inbox = std::find_if(folders.begin(), folders.end(),
+                              [](const orgdb::Folder& f) { return f.urlName == "/INBOX"; });
+    ASSERT_NE(inbox, folders.end());
+    const json& list = std::find_if(u["folders"].begin(), u["folders"].end(), [](const json& f) {
+                         return f["name"] == "INBOX";
+                       }).value()["list"];
+    for (bool bySent : {false, true}) {
+      std::vector<orgdb::Message> messages;
+      for (std::int64_t at = 0;; at += 7) {
+        auto batch = reader.MessageBatch(inbox->id, at, 7, bySent);
+        if (batch.empty()) break;
+        messages.insert(messages.end(), batch.begin(), batch.end());
+      }
+      ASSERT_EQ(messages.size(), list.size());
+      for (std::size_t i = 0; i < list.size(); ++i) {
+        const json& m = list[i];
+        EXPECT_EQ(messages[i].size, m["size"].get<std::uint32_t>()) << i;
+        EXPECT_EQ(messages[i].deliveryTime, FileTimeOf(m["internalDate"].get<std::int64_t>())) << i;
+        EXPECT_EQ(messages[i].submitTime, FileTimeOf(m["internalDate"].get<std::int64_t>() - 60))
+            << i;
+        EXPECT_EQ(messages[i].hasAttachment, m["hasAttachment"].get<bool>()) << i;
+        EXPECT_EQ(messages[i].subject, DecodeHeaderText(m["subject"].get<std::string>())) << i;
+      }
+    }
+  }
+}
+
+TEST(DoveReader, ServerThatDoesNotAnswerIsDataFailing) {
+  TABRIX_NEED_DOVECOT(server);
+  ConfigFile config(*server, std::uint16_t{1});  // nothing listens on port 1
+  const DoveOrgReader reader(config.path());
+  // The names need no server; the mailboxes do.
+  EXPECT_TRUE(reader.FindServerByName("MAIL01").has_value());
+  EXPECT_THROW(reader.CountMailboxes(ConfigOrgReader::kServerId), orgdb::OrgDbError);
+}
+
+}  // namespace
+}  // namespace mapidove
