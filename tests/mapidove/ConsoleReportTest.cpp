@@ -3,16 +3,10 @@
 // process, and its report's rows compared with the ground truth the fill
 // script computed from the mail it wrote.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <map>
-#include <thread>
 
 #include "AnsiText.h"
 #include "ConsoleHarness.h"
@@ -138,104 +132,54 @@ TEST(DovecotConsole, ReportRowsEqualTheGroundTruth) {
   EXPECT_TRUE(accounting->Balanced());
 }
 
-// A port on which nothing listens.
-std::uint16_t DeadPort() {
-  std::uint16_t port = 0;
-  close(ListenOnLoopback(&port));
-  return port;
-}
-
-TEST(DovecotConsole, ServerThatDoesNotAnswerFailsTheLogon) {
-  TABRIX_NEED_DOVECOT(server);
-  DovecotMachine m(*server);
-  ASSERT_TRUE(m.ok) << "tabrix-org setup failed; see " << m.machine.root() << "/setup.log";
-  m.PointAt(DeadPort());  // the profile stays; the server it names has gone
-
-  ProgramFolder folder;
-  folder.WriteIni(kIni);
-  const consoletest::ProgramRun run = folder.Run();
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_NE(run.out.find("The logon did not succeed"), std::string::npos) << run.out;
-  EXPECT_FALSE(folder.Exists("MAIL01.txt"));
-  auto accounting = consoletest::LastAccountingOf(m.machine.AccountingLines(), "boxstatcon");
-  ASSERT_TRUE(accounting.has_value());
-  EXPECT_TRUE(accounting->Balanced());
-}
-
-// Passes the first `calls` connections on to the server's HTTP API, then
-// stops listening: a server that goes away after answering them.
-class StoppingProxy {
- public:
-  StoppingProxy(std::uint16_t target, int calls) : listener_(ListenOnLoopback(&port_)) {
-    thread_ = std::thread([this, target, calls] {
-      for (int i = 0; i < calls; ++i) {
-        const int client = accept(listener_, nullptr, nullptr);
-        // Stops listening before the last call is answered, so that no
-        // later connection waits in the backlog.
-        if (i + 1 == calls) shutdown(listener_, SHUT_RDWR);
-        if (client < 0) break;
-        Forward(client, target);
-        close(client);
-      }
-    });
-  }
-  // A run that made fewer calls leaves the thread waiting: wake it.
-  ~StoppingProxy() {
-    shutdown(listener_, SHUT_RDWR);
-    thread_.join();
-    close(listener_);
-  }
-  std::uint16_t port() const { return port_; }
-
- private:
-  static void Forward(int client, std::uint16_t target) {
-    const int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(target);
-    if (connect(server, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
-      pollfd fds[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
-      char buffer[8192];
-      bool open = true;
-      while (open && poll(fds, 2, 10000) > 0) {
-        for (int k = 0; k < 2 && open; ++k) {
-          if (!fds[k].revents) continue;
-          const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
-          open = n > 0 && write(fds[1 - k].fd, buffer, static_cast<std::size_t>(n)) == n;
-        }
-      }
-    }
-    close(server);
-  }
-
-  std::uint16_t port_ = 0;  // set by listener_'s initialiser, so declared first
-  int listener_;
-  std::thread thread_;
+// The server goes away after the first `calls` requests of the run: at
+// each of them the run ends with the console's own words, within the
+// client's timeouts, writes no report and leaves nothing in the stand-in.
+struct ConsoleStop {
+  const char* step;
+  int calls;
+  std::vector<const char*> texts;  // in the output, in this order
 };
 
-TEST(DovecotConsole, ServerThatStopsAfterTheLogonFailsTheTable) {
+// clang-format off
+const ConsoleStop kConsoleStops[] = {
+    {"logon: the user list", 0, {"The logon did not succeed"}},
+    {"mailbox table: the first batch", 1,
+     {"# of Mailboxes at Server MAIL01: ", "Cannot connect to doveadm", "Error Code: $80040115"}},
+};
+// clang-format on
+
+class DovecotConsoleStop : public ::testing::TestWithParam<ConsoleStop> {};
+
+TEST_P(DovecotConsoleStop, FailsWithTheConsolesWordsAndLeaksNothing) {
+  const ConsoleStop& c = GetParam();
   TABRIX_NEED_DOVECOT(server);
   DovecotMachine m(*server);
   ASSERT_TRUE(m.ok) << "tabrix-org setup failed; see " << m.machine.root() << "/setup.log";
-  // The logon reads the user list; the table's first batch finds the server gone.
-  StoppingProxy proxy(server->config().endpoint.port, 1);
-  m.PointAt(proxy.port());
+  StoppingProxy proxy(server->config().endpoint.port, c.calls);
+  m.PointAt(proxy.port());  // the profile stays; the server it names goes away
 
   ProgramFolder folder;
   folder.WriteIni(kIni);
   const consoletest::ProgramRun run = folder.Run();
   EXPECT_FALSE(run.timedOut);
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_NE(run.out.find("# of Mailboxes at Server MAIL01: "), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("Cannot connect to doveadm"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("Error Code: $80040115"), std::string::npos) << run.out;
+  std::size_t at = 0;
+  for (const char* text : c.texts) {
+    at = run.out.find(text, at);
+    ASSERT_NE(at, std::string::npos) << text << " in\n" << run.out;
+  }
   EXPECT_FALSE(folder.Exists("MAIL01.txt"));
   auto accounting = consoletest::LastAccountingOf(m.machine.AccountingLines(), "boxstatcon");
   ASSERT_TRUE(accounting.has_value());
   EXPECT_TRUE(accounting->Balanced());
 }
+
+void PrintTo(const ConsoleStop& c, std::ostream* os) {
+  *os << c.step;
+}
+
+INSTANTIATE_TEST_SUITE_P(Step, DovecotConsoleStop, ::testing::ValuesIn(kConsoleStops));
 
 }  // namespace
 }  // namespace mapidove

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -107,6 +108,53 @@ int ListenOnLoopback(std::uint16_t* port) {
   getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
   *port = ntohs(a.sin_port);
   return fd;
+}
+
+namespace {
+
+void Forward(int client, std::uint16_t target) {
+  const int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(target);
+  if (connect(server, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+    pollfd fds[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
+    char buffer[8192];
+    bool open = true;
+    while (open && poll(fds, 2, 10000) > 0) {
+      for (int k = 0; k < 2 && open; ++k) {
+        if (!fds[k].revents) continue;
+        const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
+        open = n > 0 && write(fds[1 - k].fd, buffer, static_cast<std::size_t>(n)) == n;
+      }
+    }
+  }
+  close(server);
+}
+
+}  // namespace
+
+StoppingProxy::StoppingProxy(std::uint16_t target, int calls)
+    : listener_(ListenOnLoopback(&port_)) {
+  if (calls == 0) shutdown(listener_, SHUT_RDWR);
+  thread_ = std::thread([this, target, calls] {
+    for (int i = 0; i < calls; ++i) {
+      const int client = accept(listener_, nullptr, nullptr);
+      // Stops listening before the last call is answered, so that no
+      // later connection waits in the backlog.
+      if (i + 1 == calls) shutdown(listener_, SHUT_RDWR);
+      if (client < 0) break;
+      Forward(client, target);
+      close(client);
+    }
+  });
+}
+
+StoppingProxy::~StoppingProxy() {
+  shutdown(listener_, SHUT_RDWR);
+  thread_.join();
+  close(listener_);
 }
 
 }  // namespace mapidove

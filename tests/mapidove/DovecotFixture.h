@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -43,6 +44,24 @@ class DovecotServer {
 // programs a test starts (a child holding it would keep the port open);
 // *port gets the port.
 int ListenOnLoopback(std::uint16_t* port);
+
+// Passes the first `calls` connections on to the server's HTTP API, then
+// stops listening: a server that goes away after answering them (at once
+// when `calls` is 0).
+class StoppingProxy {
+ public:
+  StoppingProxy(std::uint16_t target, int calls);
+  // A run that made fewer calls leaves the thread waiting: wake it.
+  ~StoppingProxy();
+  StoppingProxy(const StoppingProxy&) = delete;
+  StoppingProxy& operator=(const StoppingProxy&) = delete;
+  std::uint16_t port() const { return port_; }
+
+ private:
+  std::uint16_t port_ = 0;  // set by listener_'s initialiser, so declared first
+  int listener_;
+  std::thread thread_;
+};
 
 }  // namespace mapidove
 
