@@ -54,14 +54,7 @@ TEST(DovecotDetails, WalksEqualTheMailWritten) {
   tzset();
   testsupport::MapiMachine machine(mapi::Flavour::Gui);
   ProviderConfig config;
-  config.endpointFile = server->dir() + "/endpoint.json";
-  WriteProviderConfig(ProviderConfigPath(machine.root()), config);
-  orgdb::MachineSetupOptions options;
-  options.mapiLibrary = TABRIX_DOVE_LIBRARY;
-  options.linkMapiLibrary = true;
-  options.defaultProfileMailbox = server->truth()["users"][0]["name"].get<std::string>();
-  options.defaultProfileServer = config.server;
-  ASSERT_TRUE(machine.Start("", options));
+  ASSERT_TRUE(StartWithDovecot(machine, *server, config));
 
   const ConfigOrgReader names(config);
   mapi::ComPtr<IMAPISession> session;

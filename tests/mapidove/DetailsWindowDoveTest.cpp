@@ -77,15 +77,8 @@ class DoveDetails : public ::testing::Test {
   // A machine root with the Dovecot library, its HTTP API at `httpPort`
   // (the server's own when 0), and a session logged on for the first user.
   void LogOn(const DovecotServer& server, std::uint16_t httpPort = 0) {
-    config.endpointFile = server.dir() + "/endpoint.json";
     if (httpPort) config.httpPort = httpPort;
-    WriteProviderConfig(ProviderConfigPath(machine.root()), config);
-    orgdb::MachineSetupOptions options;
-    options.mapiLibrary = TABRIX_DOVE_LIBRARY;
-    options.linkMapiLibrary = true;
-    options.defaultProfileMailbox = server.truth()["users"][0]["name"].get<std::string>();
-    options.defaultProfileServer = config.server;
-    ASSERT_TRUE(machine.Start("", options));
+    ASSERT_TRUE(StartWithDovecot(machine, server, config));
     ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
     ASSERT_EQ(mapi::MAPILogonEx(0, nullptr, nullptr, 0x8062, mapi::Out(session)), S_OK);
     for (const auto& u : server.truth()["users"]) {

@@ -97,6 +97,18 @@ void DovecotServer::Stop() {
   gServer.reset();
 }
 
+bool StartWithDovecot(testsupport::MapiMachine& machine, const DovecotServer& server,
+                      ProviderConfig& config) {
+  config.endpointFile = server.dir() + "/endpoint.json";
+  WriteProviderConfig(ProviderConfigPath(machine.root()), config);
+  orgdb::MachineSetupOptions options;
+  options.mapiLibrary = TABRIX_DOVE_LIBRARY;
+  options.linkMapiLibrary = true;
+  options.defaultProfileMailbox = server.truth()["users"][0]["name"].get<std::string>();
+  options.defaultProfileServer = config.server;
+  return machine.Start("", options);
+}
+
 int ListenOnLoopback(std::uint16_t* port) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in a{};

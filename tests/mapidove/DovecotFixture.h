@@ -9,6 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "MapiMachine.h"
+#include "ProviderConfig.h"
 #include "ServerConfig.h"
 
 namespace mapidove {
@@ -39,6 +41,12 @@ class DovecotServer {
   nlohmann::json truth_;
   mutable std::set<std::string> testLogins_;
 };
+
+// Lays `machine` out with the Dovecot library, `config` (its endpoint file
+// set to the server's) as the machine root's configuration and a default
+// profile for the server's first user, and binds the library afresh.
+bool StartWithDovecot(testsupport::MapiMachine& machine, const DovecotServer& server,
+                      ProviderConfig& config);
 
 // A TCP socket listening on a free port of 127.0.0.1, not inherited by the
 // programs a test starts (a child holding it would keep the port open);
