@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 
@@ -17,6 +16,7 @@
 #include "GuiLook.h"
 #include "MachineSetup.h"
 #include "MapiPtr.h"
+#include "ProcessRun.h"
 
 namespace benchsupport {
 
@@ -57,15 +57,6 @@ class SilentDialogs final : public gui::TGuiDialogs {
     std::fprintf(stderr, "message: %s\n", text.c_str());
   }
 };
-
-// A field of /proc/self/status in KiB ("VmHWM:", "VmRSS:"), -1 when absent.
-inline long StatusKb(const char* field) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
-  return -1;
-}
 
 // The program's title, MAPI search and look, as boxstat sets them; called
 // once the application object exists.

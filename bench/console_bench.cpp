@@ -7,13 +7,6 @@
 // join of the address list and the NT accounts over the same tables.
 //
 // Usage: console_bench [MAILBOXES] [WORK_DIR]
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,60 +14,13 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "ProcessRun.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-struct Measure {
-  double seconds = 0;
-  long maxRssKb = 0;
-  int status = -1;
-};
-
-// Runs a command with its output going to `outputFile`, and measures it.
-Measure Run(const std::vector<std::string>& args, const std::string& outputFile,
-            const std::vector<std::string>& extraEnv = {}) {
-  std::vector<std::string> envStrings;
-  for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-  for (const auto& e : extraEnv) envStrings.push_back(e);
-  std::vector<char*> envp;
-  for (auto& s : envStrings) envp.push_back(s.data());
-  envp.push_back(nullptr);
-  std::vector<std::string> argCopy = args;
-  std::vector<char*> argv;
-  for (auto& a : argCopy) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  Measure m;
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
-    std::perror(argv[0]);
-    std::exit(2);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  rusage usage{};
-  int status = 0;
-  wait4(pid, &status, 0, &usage);
-  m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  m.maxRssKb = usage.ru_maxrss;
-  m.status = status;
-  return m;
-}
-
-void Check(const Measure& m, const char* what) {
-  if (!WIFEXITED(m.status) || WEXITSTATUS(m.status) != 0) {
-    std::fprintf(stderr, "%s failed (status %d)\n", what, m.status);
-    std::exit(1);
-  }
-}
-
-}  // namespace
+using benchsupport::Check;
+using benchsupport::Measure;
+using benchsupport::Run;
 
 int main(int argc, char** argv) {
   const std::string mailboxes = argc > 1 ? argv[1] : "100000";

@@ -14,6 +14,12 @@
 #       over IMAP, and writes the ground truth to DIR/truth.json. With --seed
 #       and no --org the organisation comes from `tabrix-org generate`
 #       (found as $TABRIX_ORG or on PATH).
+#   dovecot-server.sh fill DIR --seed N --tiny [--users K] [--large-folder M]
+#       A fill sized for benchmarks: K users named u00001 ... (no
+#       organisation), each with a few short messages in INBOX only, written
+#       straight into the maildirs; with --large-folder the first user also
+#       gets a folder "Archive" of M messages. Dovecot indexes every user in
+#       one run, nobody logs in, and the ground truth keeps no message lists.
 #   dovecot-server.sh stop DIR
 #       Stops that Dovecot and waits until none of its processes is left.
 #
@@ -22,7 +28,7 @@
 set -euo pipefail
 
 die() { echo "dovecot-server: $*" >&2; exit 1; }
-usage() { sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 
 need_binaries() {
   command -v dovecot >/dev/null || [ -x /usr/sbin/dovecot ] || die "dovecot is not installed (apt-get install dovecot-core dovecot-imapd)"
@@ -198,7 +204,7 @@ cmd_stop() {
 }
 
 cmd_fill() {
-  local dir org="" seed="" users=4
+  local dir org="" seed="" users=4 tiny=0 large=0
   [ $# -ge 1 ] || usage
   dir=$(cd "$1" && pwd) || die "no folder $1"; shift
   while [ $# -gt 0 ]; do
@@ -206,12 +212,17 @@ cmd_fill() {
       --org) org=$2; shift 2 ;;
       --seed) seed=$2; shift 2 ;;
       --users) users=$2; shift 2 ;;
+      --tiny) tiny=1; shift ;;
+      --large-folder) large=$2; shift 2 ;;
       *) usage ;;
     esac
   done
   [ -f "$dir/endpoint.json" ] || die "$dir holds no started server"
   need_binaries; accounts
-  if [ -z "$org" ]; then
+  if [ "$tiny" = 1 ]; then
+    [ -n "$seed" ] || usage
+    org=-
+  elif [ -z "$org" ]; then
     [ -n "$seed" ] || usage
     local tool=${TABRIX_ORG:-$(command -v tabrix-org || true)}
     [ -x "$tool" ] || die "tabrix-org not found (set TABRIX_ORG)"
@@ -219,12 +230,16 @@ cmd_fill() {
     "$tool" export "$dir/organisation.db" --out "$dir/organisation.json"
     org=$dir/organisation.json
   fi
-  python3 - "$dir" "$org" "${seed:-1}" "$users" "$mail_uid" "$mail_gid" <<'PYTHON'
+  python3 - "$dir" "$org" "${seed:-1}" "$users" "$mail_uid" "$mail_gid" "$tiny" "$large" <<'PYTHON'
 import base64, imaplib, json, os, random, sys, time
 
 dir_, org_path, seed, user_count, uid, gid = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5]), int(sys.argv[6])
+tiny, large_folder = sys.argv[7] == "1", int(sys.argv[8])
 endpoint = json.load(open(os.path.join(dir_, "endpoint.json")))
-org = json.load(open(org_path))
+if tiny:
+    org = {"sites": [{"servers": [{"mailboxes": [{"alias": "u%05d" % (i + 1)} for i in range(user_count)]}]}]}
+else:
+    org = json.load(open(org_path))
 
 def text(value):
     # Byte strings that are not UTF-8 come as {"hex": ...}; they are Latin-1.
@@ -268,6 +283,16 @@ def encoded_word(rng, subject):
     q = "".join(chr(b) if (48 <= b <= 57 or 65 <= b <= 90 or 97 <= b <= 122) else ("_" if b == 32 else "=%02X" % b) for b in raw)
     return form.format(q)
 
+def head_lines(sender, user, subject, n, when):
+    return [
+        "From: " + sender,
+        "To: %s@tabrix.example" % user,
+        "Subject: " + subject,
+        "Date: " + time.strftime("%a, %d %b %Y %H:%M:%S +0000", time.gmtime(when - 60)),
+        "Message-ID: <%d.%d.%s@tabrix.example>" % (seed, n, user),
+        "MIME-Version: 1.0",
+    ]
+
 def message(rng, user, folder, n, when):
     words = rng.randint(20, 400)
     body = "\n".join(" ".join(rng.choice(WORDS) for _ in range(12)) for _ in range(words // 12 + 1))
@@ -275,14 +300,7 @@ def message(rng, user, folder, n, when):
         subject = encoded_word(rng, rng.choice(NON_ASCII))
     else:
         subject = "%s %s %d" % (rng.choice(WORDS).capitalize(), rng.choice(WORDS), n)
-    head = [
-        "From: Tabrix Sender <sender%d@tabrix.example>" % rng.randint(1, 20),
-        "To: %s@tabrix.example" % user,
-        "Subject: " + subject,
-        "Date: " + time.strftime("%a, %d %b %Y %H:%M:%S +0000", time.gmtime(when - 60)),
-        "Message-ID: <%d.%d.%s@tabrix.example>" % (seed, n, user),
-        "MIME-Version: 1.0",
-    ]
+    head = head_lines("Tabrix Sender <sender%d@tabrix.example>" % rng.randint(1, 20), user, subject, n, when)
     attach = rng.random() < 0.25
     if not attach:
         head.append("Content-Type: text/plain; charset=us-ascii")
@@ -298,7 +316,25 @@ def message(rng, user, folder, n, when):
     ]
     return "\n".join(head) + "\n\n" + "\n".join(parts), subject, True
 
-def folder_names(tree):
+def tiny_message(rng, user, n, when):
+    # A few hundred bytes; every fourth one with a small attachment.
+    subject = "%s %s %d" % (rng.choice(WORDS).capitalize(), rng.choice(WORDS), n)
+    head = head_lines("sender%d@tabrix.example" % rng.randint(1, 20), user, subject, n, when)
+    body = " ".join(rng.choice(WORDS) for _ in range(rng.randint(5, 40)))
+    if n % 4:
+        head.append("Content-Type: text/plain; charset=us-ascii")
+        return "\n".join(head) + "\n\n" + body + "\n", subject, False
+    payload = base64.b64encode(rng.randbytes(rng.randint(50, 600))).decode()
+    head.append('Content-Type: multipart/mixed; boundary="b%d"' % n)
+    parts = ["--b%d" % n, "Content-Type: text/plain; charset=us-ascii", "", body,
+             "--b%d" % n, "Content-Type: application/octet-stream",
+             'Content-Disposition: attachment; filename="f%d.bin"' % n,
+             "Content-Transfer-Encoding: base64", "", payload, "--b%d--" % n, ""]
+    return "\n".join(head) + "\n\n" + "\n".join(parts), subject, True
+
+def folder_names(tree, index):
+    if tiny:
+        return ["INBOX", "Archive"] if index == 0 and large_folder > 0 else ["INBOX"]
     # The organisation's folders below the top of the store, as Dovecot names.
     names = []
     def walk(node, parent):
@@ -330,25 +366,34 @@ for index, mailbox in enumerate(mailboxes):
     home = os.path.join(dir_, "mail", user)
     folders, total_count, total_vsize, serial = [], 0, 0, 0
     when = 1136073600 + rng.randint(0, 3600 * 24 * 30)  # January 2006
-    for name in folder_names(mailbox.get("folders", {})):
+    for name in folder_names(mailbox.get("folders", {}), index):
         path = maildir_path(home, name)
         for sub in ("cur", "new", "tmp"):
             os.makedirs(os.path.join(path, sub), exist_ok=True)
-        count = rng.choice([0, 1, 2, 4, 6, 10]) if name != "INBOX" else rng.randint(15, 25)
+        if tiny:
+            count = large_folder if name == "Archive" else rng.randint(1, 3)
+        else:
+            count = rng.choice([0, 1, 2, 4, 6, 10]) if name != "INBOX" else rng.randint(15, 25)
         vsize, messages = 0, []
         for _ in range(count):
             serial += 1
-            when += rng.randint(600, 3 * 86400)
-            data, subject, attach = message(rng, user, name, serial, when)
+            when += rng.randint(600, 3 * 86400) if not tiny else rng.randint(1, 600)
+            if tiny:
+                data, subject, attach = tiny_message(rng, user, serial, when)
+            else:
+                data, subject, attach = message(rng, user, name, serial, when)
             raw = data.encode("ascii")
-            file_name = "%d.M%dP%d.tabrix,S=%d:2,S" % (when, serial, index, len(raw))
+            size = len(raw) + raw.count(b"\n")  # IMAP counts each line end as CR LF
+            # W= gives Dovecot the virtual size without reading the file.
+            file_name = "%d.M%dP%d.tabrix,S=%d%s:2,S" % (when, serial, index, len(raw),
+                                                        ",W=%d" % size if tiny else "")
             file_path = os.path.join(path, "cur", file_name)
             with open(file_path, "wb") as f:
                 f.write(raw)
             os.utime(file_path, (when, when))
-            size = len(raw) + raw.count(b"\n")  # IMAP counts each line end as CR LF
             vsize += size
-            messages.append({"size": size, "internalDate": when, "subject": subject, "hasAttachment": attach})
+            if not tiny:
+                messages.append({"size": size, "internalDate": when, "subject": subject, "hasAttachment": attach})
         folders.append({"name": name, "maildir": os.path.relpath(path, home), "messages": count,
                         "vsize": vsize, "list": messages})
         total_count += count
@@ -381,14 +426,19 @@ os.chown(os.path.join(dir_, "users.passwd"), uid, gid)
 
 import subprocess
 conf = os.path.join(dir_, "dovecot.conf")
-for u in truth_users:
-    subprocess.run(["doveadm", "-c", conf, "force-resync", "-u", u["name"], "*"], check=True)
-    subprocess.run(["doveadm", "-c", conf, "quota", "recalc", "-u", u["name"]], check=True)
+if tiny:
+    # Every user in one process: a process per user would cost minutes.
+    subprocess.run(["doveadm", "-c", conf, "force-resync", "-A", "*"], check=True)
+    subprocess.run(["doveadm", "-c", conf, "quota", "recalc", "-A"], check=True)
+else:
+    for u in truth_users:
+        subprocess.run(["doveadm", "-c", conf, "force-resync", "-u", u["name"], "*"], check=True)
+        subprocess.run(["doveadm", "-c", conf, "quota", "recalc", "-u", u["name"]], check=True)
 
 # The first half log in once; the others have never logged in.
 for i, u in enumerate(truth_users):
     u["lastLogin"] = None
-    if i < (len(truth_users) + 1) // 2:
+    if not tiny and i < (len(truth_users) + 1) // 2:
         before = int(time.time())
         imap = imaplib.IMAP4(endpoint["host"], endpoint["imapPort"], timeout=10)
         imap.login(u["name"], u["password"])

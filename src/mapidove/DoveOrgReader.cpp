@@ -41,13 +41,14 @@ std::uint64_t FileTimeOf(std::int64_t unixSeconds) {
   return static_cast<std::uint64_t>(unixSeconds + 11644473600ll) * 10000000ull;
 }
 
-DoveOrgReader::DoveOrgReader(const std::string& configPath)
+DoveOrgReader::DoveOrgReader(const std::string& configPath, std::int64_t readAhead)
     : ConfigOrgReader(LoadProviderConfig(configPath)),
       displayNames_(LoadNameMap(config().displayNamesFile)),
       ntAccounts_(LoadNameMap(config().ntAccountsFile)),
       server_(ServerConfigOf(config())),
       client_(server_.endpoint),
-      reader_(client_, server_.settings) {}
+      reader_(client_, server_.settings),
+      readAhead_(std::max<std::int64_t>(readAhead, 1)) {}
 
 const std::vector<DoveOrgReader::User>& DoveOrgReader::Users() const {
   if (users_) return *users_;
@@ -113,31 +114,46 @@ orgdb::MailboxWindow DoveOrgReader::MailboxTableWindow(std::int64_t serverId, st
     window.texts += s;
     return t;
   };
-  // The figures come a request per run of users: one request per mailbox
-  // would cost a server of thousands as many round trips.
-  constexpr std::int64_t kUsersPerRequest = 64;
-  for (std::int64_t first = position; first < end; first += kUsersPerRequest) {
-    const std::int64_t last = std::min(first + kUsersPerRequest, end);
-    std::vector<std::string> names;
-    for (std::int64_t i = first; i < last; ++i)
-      names.push_back(users[static_cast<std::size_t>(i)].name);
-    const std::vector<UserStatus> statuses = FromServer([&] { return reader_.Statuses(names); });
-    for (std::int64_t i = first; i < last; ++i) {
-      const User& u = users[static_cast<std::size_t>(i)];
-      const UserStatus& status = statuses[static_cast<std::size_t>(i - first)];
-      orgdb::MailboxWindow::Row row;
-      row.id = u.id;
-      row.tableOrder = i;
-      row.emailAddress = text(MailboxDn(u.name));
-      row.displayName = text(u.displayName);
-      if (u.ntUserName) row.ntUserName = text(*u.ntUserName);
-      row.messageSize = status.totals.size;
-      row.contentCount = static_cast<std::int32_t>(status.totals.messages);
-      row.assocContentCount = 0;  // Dovecot keeps no hidden items
-      row.storageLimit = StorageLimitOf(status.quota.state);
-      if (status.lastLogin) row.lastLogonTime = FileTimeOf(*status.lastLogin);
-      window.rows.push_back(std::move(row));
-    }
+  // The figures of the whole server come in one go when a table starts.
+  if (position == 0 || statuses_.empty())
+    statuses_ = FromServer([&] {
+      try {
+        return reader_.AllStatuses();
+      } catch (const DoveadmError& e) {
+        if (e.exitCode() == 0) throw;  // not reached or not let in: so would the batches be
+        return std::unordered_map<std::string, UserStatus>{};  // a user failed: ask each alone
+      }
+    });
+  // The rest a request per run of users: one request per mailbox would cost
+  // a server of thousands as many round trips.
+  std::vector<std::string> missing;
+  for (std::int64_t i = position; i < end; ++i)
+    if (const std::string& name = users[static_cast<std::size_t>(i)].name; !statuses_.count(name))
+      missing.push_back(name);
+  constexpr std::size_t kUsersPerRequest = 64;
+  for (std::size_t first = 0; first < missing.size(); first += kUsersPerRequest) {
+    const std::vector<std::string> names(
+        missing.begin() + static_cast<std::ptrdiff_t>(first),
+        missing.begin() +
+            static_cast<std::ptrdiff_t>(std::min(first + kUsersPerRequest, missing.size())));
+    std::vector<UserStatus> statuses = FromServer([&] { return reader_.Statuses(names); });
+    for (std::size_t i = 0; i < names.size(); ++i) statuses_[names[i]] = std::move(statuses[i]);
+  }
+  for (std::int64_t i = position; i < end; ++i) {
+    const User& u = users[static_cast<std::size_t>(i)];
+    const UserStatus& status = statuses_.at(u.name);
+    orgdb::MailboxWindow::Row row;
+    row.id = u.id;
+    row.tableOrder = i;
+    row.emailAddress = text(MailboxDn(u.name));
+    row.displayName = text(u.displayName);
+    if (u.ntUserName) row.ntUserName = text(*u.ntUserName);
+    row.messageSize = status.totals.size;
+    row.contentCount = static_cast<std::int32_t>(status.totals.messages);
+    row.assocContentCount = 0;  // Dovecot keeps no hidden items
+    row.storageLimit = StorageLimitOf(status.quota.state);
+    if (status.lastLogin) row.lastLogonTime = FileTimeOf(*status.lastLogin);
+    window.rows.push_back(std::move(row));
   }
   return window;
 }

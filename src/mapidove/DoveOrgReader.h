@@ -39,7 +39,11 @@ class DoveOrgReader final : public ConfigOrgReader {
  public:
   // Reads the configuration and its mapping files; throws std::runtime_error
   // naming the file that cannot be read.
-  explicit DoveOrgReader(const std::string& configPath);
+  // How many messages one request reads for a folder's batches by default:
+  // the tables ask for a few rows at a time, and each request costs Dovecot
+  // a user and mailbox open.
+  static constexpr std::int64_t kReadAhead = 20000;
+  explicit DoveOrgReader(const std::string& configPath, std::int64_t readAhead = kReadAhead);
 
   std::int64_t CountMailboxes(std::int64_t serverId) const override;
   orgdb::MailboxWindow MailboxTableWindow(std::int64_t serverId, std::int64_t position,
@@ -52,6 +56,7 @@ class DoveOrgReader final : public ConfigOrgReader {
   std::optional<orgdb::Folder> FolderById(std::int64_t id) const override;
   std::vector<orgdb::Folder> ChildFolders(std::int64_t folderId) const override;
   std::int64_t CountMessages(std::int64_t folderId) const override;
+  // Served from a window of read-ahead messages read in one request.
   std::vector<orgdb::Message> MessageBatch(std::int64_t folderId, std::int64_t position,
                                            std::int64_t limit, bool bySubmitTime) const override;
   std::vector<orgdb::GalEntry> GalEntries() const override;
@@ -73,17 +78,24 @@ class DoveOrgReader final : public ConfigOrgReader {
   orgdb::GalEntry GalEntryOf(const User& user) const;
   std::vector<orgdb::Message> Messages(const FolderNode& node,
                                        const std::vector<MessageInfo>& infos) const;
+  // Positions [position, end) of a folder from the server; needs mutex_.
+  std::vector<orgdb::Message> ReadMessages(FolderNode& node, std::int64_t position,
+                                           std::int64_t end, bool bySubmitTime) const;
 
   std::map<std::string, std::string> displayNames_;
   std::map<std::string, std::string> ntAccounts_;
   ServerConfig server_;
   DoveadmClient client_;
   MailboxReader reader_;
+  std::int64_t readAhead_;
 
   mutable std::recursive_mutex mutex_;
   mutable std::optional<std::vector<User>> users_;
   mutable std::unordered_map<std::int64_t, std::size_t> byId_;
   mutable FolderIndex folders_;
+  // Every user's figures, read whole when a mailbox table starts at its
+  // first row; users missing from it are asked for alone.
+  mutable std::unordered_map<std::string, UserStatus> statuses_;
 };
 
 }  // namespace mapidove

@@ -23,6 +23,11 @@ struct FolderNode {
   std::vector<std::int64_t> children;  // ids, in Dovecot's order
   // Sequence numbers ordered by sent date, read when first asked for.
   std::optional<std::vector<std::uint32_t>> bySentDate;
+  // Messages read ahead of the table's small batches: positions [aheadStart, aheadStart +
+  // ahead.size()) in the order aheadBySentDate says.
+  std::int64_t aheadStart = 0;
+  bool aheadBySentDate = false;
+  std::vector<orgdb::Message> ahead;
 };
 
 class FolderIndex {

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -73,6 +74,23 @@ std::optional<std::string> Dechunk(std::string_view data) {
     body.append(data.substr(at, size));
     at += size + 2;
   }
+}
+
+// Whether parsing what arrived could find the answer whole: parsing after
+// every read would cost time quadratic in the answer's length. A chunked
+// answer (Dovecot's) ends with an empty line; one with a length ends once
+// that many bytes follow the head; anything else ends when the server closes.
+bool MayBeComplete(std::string_view received, bool closed) {
+  if (closed) return true;
+  const std::size_t headEnd = received.find("\r\n\r\n");
+  if (headEnd == std::string_view::npos) return false;
+  const std::string head = Lower(received.substr(0, headEnd));
+  if (head.find("\r\ntransfer-encoding:") != std::string::npos)
+    return received.size() > headEnd + 4 && received.ends_with("\r\n\r\n");
+  const std::size_t at = head.find("\r\ncontent-length:");
+  if (at == std::string::npos) return false;
+  const std::size_t length = std::strtoull(head.c_str() + at + 17, nullptr, 10);
+  return received.size() - headEnd - 4 >= length;
 }
 
 }  // namespace
@@ -209,6 +227,7 @@ HttpResponse Exchange(std::string_view host, std::uint16_t port, const HttpReque
       throw TransportError("Cannot read from doveadm at " + where + ": " + strerror(errno));
     }
     received.append(buffer, static_cast<std::size_t>(n));
+    if (!MayBeComplete(received, n == 0)) continue;
     if (auto response = ParseResponse(received, n == 0)) return std::move(*response);
   }
 }

@@ -1,6 +1,7 @@
 #include "MailboxReader.h"
 
 #include <charconv>
+#include <future>
 #include <map>
 
 #include "BodyStructure.h"
@@ -117,16 +118,18 @@ DoveadmCommand MailboxReader::QuotaCommand(const std::string& user) {
 
 QuotaUsage MailboxReader::QuotaOf(const json& rows) const {
   QuotaUsage usage;
-  for (const auto& row : Rows(rows, "quotaGet")) {
-    QuotaResource r;
-    r.root = row.value("root", "");
-    r.type = row.value("type", "");
-    r.value = Required(row, "value", "quotaGet");
-    r.limit = Number(row, "limit");
-    usage.resources.push_back(std::move(r));
-  }
+  for (const auto& row : Rows(rows, "quotaGet")) usage.resources.push_back(ResourceOf(row));
   usage.state = StateOf(usage.resources, settings_.quotaWarningPercent);
   return usage;
+}
+
+QuotaResource MailboxReader::ResourceOf(const json& row) {
+  QuotaResource r;
+  r.root = row.value("root", "");
+  r.type = row.value("type", "");
+  r.value = Required(row, "value", "quotaGet");
+  r.limit = Number(row, "limit");
+  return r;
 }
 
 DoveadmCommand MailboxReader::LastLoginCommand(const std::string& user) const {
@@ -181,6 +184,52 @@ std::vector<UserStatus> MailboxReader::Statuses(const std::vector<std::string>& 
     status.quota = QuotaOf(payload(answers[at++]));
     if (lastLogin) status.lastLogin = LastLoginOf(answers[at++]);
     statuses.push_back(std::move(status));
+  }
+  return statuses;
+}
+
+std::unordered_map<std::string, UserStatus> MailboxReader::AllStatuses() const {
+  auto call = [this](const char* command, json parameters) {
+    return std::async(std::launch::async, [this, command, parameters = std::move(parameters)] {
+      return client_.Call(command, parameters);
+    });
+  };
+  auto totals = call("mailboxStatus", {{"allUsers", true},
+                                       {"totalSum", true},
+                                       {"mailboxMask", json::array({"*"})},
+                                       {"field", json::array({"messages", "vsize"})}});
+  auto quotas = call("quotaGet", {{"allUsers", true}});
+  std::future<json> logins;
+  if (!settings_.lastLoginDict.empty())
+    logins = call("dictIter",
+                  {{"dictUri", settings_.lastLoginDict}, {"prefix", settings_.lastLoginKeyPrefix}});
+
+  std::unordered_map<std::string, UserStatus> statuses;
+  const json totalRows = totals.get();
+  for (const auto& row : Rows(totalRows, "mailboxStatus")) {
+    UserStatus& status = statuses[row.value("username", "")];
+    status.totals.messages = Required(row, "messages", "mailboxStatus");
+    status.totals.size = Required(row, "vsize", "mailboxStatus");
+  }
+  std::unordered_map<std::string, QuotaUsage> usages;
+  const json quotaRows = quotas.get();
+  for (const auto& row : Rows(quotaRows, "quotaGet"))
+    usages[row.value("username", "")].resources.push_back(ResourceOf(row));
+  // A user without a quota has no rows: no checking.
+  for (auto& [name, status] : statuses)
+    if (auto it = usages.find(name); it != usages.end()) {
+      status.quota.resources = std::move(it->second.resources);
+      status.quota.state = StateOf(status.quota.resources, settings_.quotaWarningPercent);
+    }
+  if (logins.valid()) {
+    const std::string& prefix = settings_.lastLoginKeyPrefix;
+    const json loginRows = logins.get();
+    for (const auto& row : Rows(loginRows, "dictIter")) {
+      const std::string key = row.value("key", "");
+      if (key.rfind(prefix, 0) != 0) continue;
+      if (auto it = statuses.find(key.substr(prefix.size())); it != statuses.end())
+        it->second.lastLogin = Number(row, "value");
+    }
   }
   return statuses;
 }

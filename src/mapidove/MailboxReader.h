@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "DoveadmClient.h"
@@ -98,6 +99,10 @@ class MailboxReader {
   // users' order: a table of many mailboxes costs one request per batch
   // rather than three per mailbox.
   std::vector<UserStatus> Statuses(const std::vector<std::string>& users) const;
+  // The same figures of every user, by name, from three requests run side
+  // by side in which Dovecot walks its users itself: far cheaper than a
+  // command per user. A user the answers miss is missing here too.
+  std::unordered_map<std::string, UserStatus> AllStatuses() const;
   MessageBatches Messages(const std::string& user, const std::string& folder,
                           std::uint32_t batchSize = 500) const;
   // The messages of an IMAP sequence set ("1:50", "3,9,12"), in mailbox order.
@@ -113,6 +118,7 @@ class MailboxReader {
   static MailboxTotals TotalsOf(const nlohmann::json& status);
   static DoveadmCommand QuotaCommand(const std::string& user);
   QuotaUsage QuotaOf(const nlohmann::json& rows) const;
+  static QuotaResource ResourceOf(const nlohmann::json& row);
   DoveadmCommand LastLoginCommand(const std::string& user) const;
   static std::optional<std::int64_t> LastLoginOf(const DoveadmAnswer& answer);
 

@@ -1,8 +1,10 @@
 // The organisation the Dovecot library serves, read from the private
-// Dovecot: a folder's messages read in small batches, in mailbox order and
-// by sent date, must equal the mail the fill script wrote (the folder tree is
-// checked through MAPI in DetailsWalkTest), and a server that does not answer
-// must fail as the organisation's data failing.
+// Dovecot: a folder's messages read in small batches, forwards and
+// backwards, in mailbox order and by sent date, with read-ahead windows
+// wider than a batch and ones that end inside one, must equal the mail the
+// fill script wrote (the folder tree is checked through MAPI in
+// DetailsWalkTest), and a server that does not answer must fail as the
+// organisation's data failing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,44 +40,62 @@ class ConfigFile {
   std::string dir_;
 };
 
+// A folder's messages read in batches of 7, from the first or from the
+// last (as a table sorted descending reads), in both orders.
+std::vector<orgdb::Message> ReadInBatches(const DoveOrgReader& reader, const orgdb::Folder& folder,
+                                          bool bySent, bool fromTheEnd) {
+  constexpr std::int64_t kBatch = 7;
+  std::vector<orgdb::Message> messages;
+  const std::int64_t count = reader.CountMessages(folder.id);
+  for (std::int64_t done = 0; done < count; done += kBatch) {
+    const std::int64_t at = fromTheEnd ? std::max<std::int64_t>(0, count - done - kBatch) : done;
+    auto batch = reader.MessageBatch(folder.id, at, std::min(kBatch, count - done), bySent);
+    messages.insert(fromTheEnd ? messages.begin() : messages.end(), batch.begin(), batch.end());
+  }
+  return messages;
+}
+
 TEST(DoveReader, MessagesInBatchesEqualTheMailWritten) {
   TABRIX_NEED_DOVECOT(server);
   ConfigFile config(*server);
-  const DoveOrgReader reader(config.path());
-  ASSERT_EQ(reader.CountMailboxes(ConfigOrgReader::kServerId),
-            static_cast<std::int64_t>(server->truth()["users"].size()));
-  for (const auto& u : server->truth()["users"]) {
-    const std::string name = u["name"];
-    SCOPED_TRACE(name);
-    auto mailbox = reader.FindMailboxByDn(reader.MailboxDn(name));
-    ASSERT_TRUE(mailbox.has_value());
-    auto top = reader.TopFolder(mailbox->id);
-    ASSERT_TRUE(top.has_value());
-
-    // The inbox's messages, a few at a time, in both orders.
-    const auto folders = reader.ChildFolders(top->id);
-    auto inbox = std::find_if(folders.begin(), folders.end(),
-                              [](const orgdb::Folder& f) { return f.urlName == "/INBOX"; });
-    ASSERT_NE(inbox, folders.end());
-    const json& list = std::find_if(u["folders"].begin(), u["folders"].end(), [](const json& f) {
-                         return f["name"] == "INBOX";
-                       }).value()["list"];
-    for (bool bySent : {false, true}) {
-      std::vector<orgdb::Message> messages;
-      for (std::int64_t at = 0;; at += 7) {
-        auto batch = reader.MessageBatch(inbox->id, at, 7, bySent);
-        if (batch.empty()) break;
-        messages.insert(messages.end(), batch.begin(), batch.end());
-      }
-      ASSERT_EQ(messages.size(), list.size());
-      for (std::size_t i = 0; i < list.size(); ++i) {
-        const json& m = list[i];
-        EXPECT_EQ(messages[i].size, m["size"].get<std::uint32_t>()) << i;
-        EXPECT_EQ(messages[i].deliveryTime, FileTimeOf(m["internalDate"].get<std::int64_t>())) << i;
-        EXPECT_EQ(messages[i].submitTime, FileTimeOf(m["internalDate"].get<std::int64_t>() - 60))
-            << i;
-        EXPECT_EQ(messages[i].hasAttachment, m["hasAttachment"].get<bool>()) << i;
-        EXPECT_EQ(messages[i].subject, DecodeHeaderText(m["subject"].get<std::string>())) << i;
+  struct Case {
+    std::int64_t readAhead;  // 10: windows that end inside a batch
+    bool fromTheEnd;
+  };
+  for (const Case& c : {Case{DoveOrgReader::kReadAhead, false}, Case{10, false}, Case{10, true}}) {
+    SCOPED_TRACE(testing::Message()
+                 << "read-ahead " << c.readAhead << " from the end " << c.fromTheEnd);
+    const DoveOrgReader reader(config.path(), c.readAhead);
+    ASSERT_EQ(reader.CountMailboxes(ConfigOrgReader::kServerId),
+              static_cast<std::int64_t>(server->truth()["users"].size()));
+    for (const auto& u : server->truth()["users"]) {
+      const std::string name = u["name"];
+      SCOPED_TRACE(name);
+      auto mailbox = reader.FindMailboxByDn(reader.MailboxDn(name));
+      ASSERT_TRUE(mailbox.has_value());
+      auto top = reader.TopFolder(mailbox->id);
+      ASSERT_TRUE(top.has_value());
+      const auto folders = reader.ChildFolders(top->id);
+      auto inbox = std::find_if(folders.begin(), folders.end(),
+                                [](const orgdb::Folder& f) { return f.urlName == "/INBOX"; });
+      ASSERT_NE(inbox, folders.end());
+      const json& list = std::find_if(u["folders"].begin(), u["folders"].end(), [](const json& f) {
+                           return f["name"] == "INBOX";
+                         }).value()["list"];
+      for (bool bySent : {false, true}) {
+        const std::vector<orgdb::Message> messages =
+            ReadInBatches(reader, *inbox, bySent, c.fromTheEnd);
+        ASSERT_EQ(messages.size(), list.size());
+        for (std::size_t i = 0; i < list.size(); ++i) {
+          const json& m = list[i];
+          EXPECT_EQ(messages[i].size, m["size"].get<std::uint32_t>()) << i;
+          EXPECT_EQ(messages[i].deliveryTime, FileTimeOf(m["internalDate"].get<std::int64_t>()))
+              << i;
+          EXPECT_EQ(messages[i].submitTime, FileTimeOf(m["internalDate"].get<std::int64_t>() - 60))
+              << i;
+          EXPECT_EQ(messages[i].hasAttachment, m["hasAttachment"].get<bool>()) << i;
+          EXPECT_EQ(messages[i].subject, DecodeHeaderText(m["subject"].get<std::string>())) << i;
+        }
       }
     }
   }
