@@ -7,11 +7,6 @@
 //
 // Usage: reportengine_bench [ROWS]
 //        reportengine_bench --save pdf|xlsx ROWS FILE   (one measured save)
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -25,10 +20,9 @@
 #include <vector>
 
 #include "PageBuilder.h"
+#include "ProcessRun.h"
 #include "RecordSource.h"
 #include "SaveFormats.h"
-
-extern char** environ;
 
 namespace {
 
@@ -101,36 +95,11 @@ int SaveOnce(SaveFormat format, int rows, const QString& path) {
   return 0;
 }
 
-struct Run {
-  double seconds = 0;
-  long maxRssKb = 0;
-};
-
-Run Spawn(const std::vector<std::string>& args) {
-  std::vector<std::string> copy = args;
-  std::vector<char*> argv;
-  for (auto& a : copy) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-    std::perror(argv[0]);
-    std::exit(2);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  rusage usage{};
-  int status = 0;
-  wait4(pid, &status, 0, &usage);
-  Run run{std::chrono::duration<double>(Clock::now() - start).count(), usage.ru_maxrss};
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s failed (status %d)\n", args[0].c_str(), status);
-    std::exit(1);
-  }
-  return run;
+// Runs a command with its output discarded; ends the bench when it fails.
+benchsupport::Measure Spawn(const std::vector<std::string>& args) {
+  const benchsupport::Measure m = benchsupport::Run(args, "/dev/null");
+  benchsupport::Check(m, args[0].c_str());
+  return m;
 }
 
 double Best(int rounds, const std::function<double()>& once) {
@@ -176,7 +145,8 @@ int main(int argc, char** argv) {
               rows, engine, libreoffice, engine / libreoffice);
 
   for (const char* format : {"pdf", "xlsx"}) {
-    const Run run = Spawn({self, "--save", format, "100000", folder + "/large." + format});
+    const benchsupport::Measure run =
+        Spawn({self, "--save", format, "100000", folder + "/large." + format});
     std::printf("100000 records to %s: %.2f s, peak resident memory %.0f MiB\n", format,
                 run.seconds, static_cast<double>(run.maxRssKb) / 1024.0);
   }
