@@ -27,7 +27,6 @@
 namespace {
 
 using namespace reportengine;
-using Clock = std::chrono::steady_clock;
 
 constexpr int kColumns = 9;
 
