@@ -85,9 +85,10 @@ void SetPageDefaults(reportengine::Report& report) {
 
 QString PrintTimeText(const QDateTime& time) {
   const QDate date = time.date();
-  const mapi::TDateTime value = mapi::EncodeDate(date.year(), date.month(), date.day()) +
-                                time.time().msecsSinceStartOfDay() / 86400000.0;
-  return FromAnsi(core::DateTimeText(value));
+  const QTime clock = time.time();
+  return FromAnsi(
+      core::DateTimeText(mapi::EncodeDateTime(date.year(), date.month(), date.day(), clock.hour(),
+                                              clock.minute(), clock.second(), clock.msec())));
 }
 
 void SetReportTitle(reportengine::Report& report, const QString& title) {

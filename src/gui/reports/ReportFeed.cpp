@@ -18,11 +18,11 @@ reportengine::Item* MustFind(reportengine::Report& report, const QString& name) 
 }  // namespace
 
 TReportFeed::TReportFeed(reportengine::Report& report, const std::vector<const char*>& detailItems,
-                         SummaryWording wording)
+                         const char* sizePrefix)
     : report_(report),
       summarySize_(MustFind(report, QStringLiteral("QRSummaryMS"))),
       summaryItems_(MustFind(report, QStringLiteral("QRSummaryItems"))),
-      wording_(wording) {
+      sizePrefix_(sizePrefix) {
   for (const char* name : detailItems)
     detail_.push_back(MustFind(report, QString::fromLatin1(name)));
   report_.beforePrint = [this] { BeforePrint(); };
@@ -59,7 +59,7 @@ bool TReportFeed::NeedData() {
 }
 
 void TReportFeed::SetSummary() {
-  summarySize_->text = QString::fromLatin1(wording_.sizePrefix) +
+  summarySize_->text = QString::fromLatin1(sizePrefix_) +
                        FromAnsi(core::KilobytesText(static_cast<double>(totals_.size))) +
                        QStringLiteral(" K");
   summaryItems_->text = FromAnsi(core::GroupedCountText(static_cast<double>(totals_.items))) +

@@ -24,11 +24,6 @@ struct FeedTotals {
   std::int64_t items = 0;  // messages or items
 };
 
-// How a report words its summary.
-struct SummaryWording {
-  const char* sizePrefix;  // before the kilobytes, e.g. "Mailbox Size: "
-};
-
 class TReportFeed {
  public:
   // The texts of the detail items for record `index`, in the order of the
@@ -37,7 +32,7 @@ class TReportFeed {
 
   // `report`'s bands must be in place: the named items are looked up once.
   TReportFeed(reportengine::Report& report, const std::vector<const char*>& detailItems,
-              SummaryWording wording);
+              const char* sizePrefix);
 
   // The records: their number is asked at every step, `row` gives the texts.
   void Bind(std::function<std::size_t()> count, Row row);
@@ -63,7 +58,7 @@ class TReportFeed {
   std::vector<reportengine::Item*> detail_;
   reportengine::Item* summarySize_;
   reportengine::Item* summaryItems_;
-  SummaryWording wording_;
+  const char* sizePrefix_;  // before the summary's kilobytes, e.g. "Mailbox Size: "
   std::function<std::size_t()> count_;
   Row row_;
   std::int32_t counter_ = 0;

@@ -46,7 +46,7 @@ TfrmFolderPrint::TfrmFolderPrint(TGuiDialogs& dialogs, QWidget* owner)
     : QWidget(owner, Qt::Window),
       QuickRepFolder(MakeFolderReport()),
       dialogs_(dialogs),
-      feed_(QuickRepFolder, reports::CellNames(kDetailCells), {""}) {
+      feed_(QuickRepFolder, reports::CellNames(kDetailCells), "") {
   setWindowTitle(QStringLiteral("Folder Print"));
   feed_.BindList(
       messages_, [](const core::TOneFolderMessages& message, reports::FeedTotals& totals) {

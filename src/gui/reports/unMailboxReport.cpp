@@ -40,7 +40,7 @@ TfrmMailboxReport::TfrmMailboxReport(TGuiDialogs& dialogs, QWidget* owner)
     : QWidget(owner, Qt::Window),
       QuickRep(reports::MakeDetailsReport({kHeaderCells, kDetailCells, 10.6, 6.1})),
       dialogs_(dialogs),
-      feed_(QuickRep, reports::CellNames(kDetailCells), {"Mailbox Size: "}) {
+      feed_(QuickRep, reports::CellNames(kDetailCells), "Mailbox Size: ") {
   setWindowTitle(QStringLiteral("Mailbox Report"));
   feed_.BindList(folders_, [](const core::TMsgBoxReport& folder, reports::FeedTotals& totals) {
     totals.size += folder.size;

@@ -156,7 +156,7 @@ TQRReport::TQRReport(TGuiDialogs& dialogs, QWidget* owner)
     : QWidget(owner, Qt::Window),
       QuickRep1(MakeListReport()),
       dialogs_(dialogs),
-      feed_(QuickRep1, FeedItems(), {""}) {
+      feed_(QuickRep1, FeedItems(), "") {
   setWindowTitle(QStringLiteral("QRReport"));
   setWindowState(Qt::WindowMaximized);
   feed_.BindList(mailboxes_, [](const std::unique_ptr<core::acTableContent>& mailbox,
