@@ -1,5 +1,6 @@
 #include "BodyStructure.h"
 
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -66,6 +67,18 @@ class Parser {
         if (d == '\\' && at_ < in_.size()) d = in_[at_++];
         text += Upper(d);
       }
+      return {Item::Kind::Text, text, {}};
+    }
+    if (c == '{') {
+      // A literal, as IMAP servers send texts with line ends or 8-bit bytes.
+      const std::size_t close = in_.find("}\r\n", at_);
+      if (close == std::string_view::npos) Fail("malformed literal");
+      const std::size_t size =
+          std::strtoull(std::string(in_.substr(at_ + 1, close - at_ - 1)).c_str(), nullptr, 10);
+      if (in_.size() - (close + 3) < size) Fail("literal longer than the text");
+      std::string text;
+      for (char d : in_.substr(close + 3, size)) text += Upper(d);
+      at_ = close + 3 + size;
       return {Item::Kind::Text, text, {}};
     }
     std::string atom;

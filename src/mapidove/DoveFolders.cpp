@@ -1,6 +1,8 @@
 // The stores' contents: a mailbox's folders (read once per reader) and a
 // folder's messages (read a batch at a time).
 #include <algorithm>
+#include <future>
+#include <iterator>
 #include <numeric>
 
 #include "AnsiText.h"
@@ -9,14 +11,71 @@
 
 namespace mapidove {
 
+template <class F>
+auto DoveOrgReader::FromStore(std::unique_ptr<StoreReader>& slot, const std::string& user,
+                              F&& read) const {
+  auto attempt = [&] {
+    try {
+      if (!slot || slot->user() != user) {
+        slot.reset();
+        slot = std::make_unique<StoreReader>(imap_, user);
+      }
+      return read(*slot);
+    } catch (...) {
+      slot.reset();  // the session may be in any state now
+      throw;
+    }
+  };
+  return FromServer([&] {
+    if (!slot || slot->user() != user) return attempt();
+    try {
+      return attempt();
+    } catch (const TransportError&) {
+      // The server ends idle sessions (after 30 minutes by default): a
+      // session kept from before is opened once more.
+      return attempt();
+    }
+  });
+}
+
+// Dovecot serves each IMAP session in a process of its own: the two halves
+// of a large set, read side by side, take about half as long on a server
+// with more than one core.
+template <class F>
+std::vector<MessageInfo> DoveOrgReader::ReadSequences(const FolderNode& node,
+                                                      std::vector<std::uint32_t> ascending,
+                                                      F read) const {
+  auto readSet = [&](std::unique_ptr<StoreReader>& slot, const std::vector<std::uint32_t>& set) {
+    return FromStore(slot, node.user,
+                     [&](StoreReader& store) { return read(store, node.name, SequenceSet(set)); });
+  };
+  if (ascending.size() < sideBySideFrom_) return readSet(store_, ascending);
+  const std::vector<std::uint32_t> second(ascending.begin() + ascending.size() / 2,
+                                          ascending.end());
+  ascending.resize(ascending.size() / 2);
+  auto side = std::async(std::launch::async, [&] { return readSet(sideStore_, second); });
+  std::vector<MessageInfo> messages;
+  try {
+    messages = readSet(store_, ascending);
+  } catch (...) {
+    side.wait();
+    throw;
+  }
+  std::vector<MessageInfo> rest = side.get();
+  messages.insert(messages.end(), std::make_move_iterator(rest.begin()),
+                  std::make_move_iterator(rest.end()));
+  return messages;
+}
+
 std::optional<orgdb::Folder> DoveOrgReader::TopFolder(std::int64_t mailboxId) const {
   std::lock_guard lock(mutex_);
   if (auto top = folders_.TopOf(mailboxId)) return folders_.Find(*top)->folder;
   const User* u = UserById(mailboxId);
   if (!u) return std::nullopt;
-  std::vector<FolderInfo> folders = FromServer([&] { return reader_.Folders(u->name); });
-  return folders_.Find(folders_.Add(mailboxId, u->name, folders, server_.settings.separator))
-      ->folder;
+  std::vector<FolderInfo> folders =
+      FromStore(store_, u->name, [](StoreReader& store) { return store.Folders(); });
+  const char separator = folders.empty() ? server_.settings.separator : folders[0].separator;
+  return folders_.Find(folders_.Add(mailboxId, u->name, folders, separator))->folder;
 }
 
 std::optional<orgdb::Folder> DoveOrgReader::FolderById(std::int64_t id) const {
@@ -91,30 +150,39 @@ std::vector<orgdb::Message> DoveOrgReader::MessageBatch(std::int64_t folderId,
 
 std::vector<orgdb::Message> DoveOrgReader::ReadMessages(FolderNode& node, std::int64_t position,
                                                         std::int64_t end, bool bySubmitTime) const {
-  if (!bySubmitTime) {
-    const std::string set = std::to_string(position + 1) + ":" + std::to_string(end);
-    return Messages(node,
-                    FromServer([&] { return reader_.FetchMessages(node.user, node.name, set); }));
-  }
+  auto range = [](std::int64_t from, std::int64_t to) {  // positions [from, to) as sequence numbers
+    std::vector<std::uint32_t> numbers(
+        static_cast<std::size_t>(std::max<std::int64_t>(to - from, 0)));
+    std::iota(numbers.begin(), numbers.end(), static_cast<std::uint32_t>(from + 1));
+    return numbers;
+  };
+  const auto messages = [](StoreReader& store, const std::string& folder, const std::string& set) {
+    return store.FetchMessages(folder, set);
+  };
+  if (!bySubmitTime) return Messages(node, ReadSequences(node, range(position, end), messages));
   // By sent date: the order is read once, then each batch fetched by its
   // sequence numbers, which come back in mailbox order.
   if (!node.bySentDate) {
-    std::vector<std::int64_t> dates =
-        FromServer([&] { return reader_.SentDates(node.user, node.name); });
-    std::vector<std::uint32_t> order(dates.size());
-    std::iota(order.begin(), order.end(), 1u);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return dates[a - 1] < dates[b - 1]; });
+    std::vector<MessageInfo> dates =
+        ReadSequences(node, range(0, node.folder.contentCount),
+                      [](StoreReader& store, const std::string& folder, const std::string& set) {
+                        return store.FetchSentDates(folder, set);
+                      });
+    std::stable_sort(dates.begin(), dates.end(), [](const MessageInfo& a, const MessageInfo& b) {
+      return a.sentDate < b.sentDate;
+    });
+    std::vector<std::uint32_t> order;
+    order.reserve(dates.size());
+    for (const MessageInfo& m : dates) order.push_back(m.sequence);
     node.bySentDate = std::move(order);
   }
   const auto& order = *node.bySentDate;
   if (position >= static_cast<std::int64_t>(order.size())) return {};
   std::vector<std::uint32_t> wanted(order.begin() + position,
                                     order.begin() + std::min<std::int64_t>(end, order.size()));
-  std::vector<MessageInfo> fetched =
-      FromServer([&] { return reader_.FetchMessages(node.user, node.name, SequenceSet(wanted)); });
   std::vector<std::uint32_t> ascending = wanted;
   std::sort(ascending.begin(), ascending.end());
+  std::vector<MessageInfo> fetched = ReadSequences(node, ascending, messages);
   if (fetched.size() != ascending.size()) return Messages(node, fetched);  // changed meanwhile
   std::vector<MessageInfo> sorted;
   sorted.reserve(wanted.size());

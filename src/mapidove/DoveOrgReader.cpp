@@ -41,14 +41,18 @@ std::uint64_t FileTimeOf(std::int64_t unixSeconds) {
   return static_cast<std::uint64_t>(unixSeconds + 11644473600ll) * 10000000ull;
 }
 
-DoveOrgReader::DoveOrgReader(const std::string& configPath, std::int64_t readAhead)
+DoveOrgReader::DoveOrgReader(const std::string& configPath, std::int64_t readAhead,
+                             std::size_t sideBySideFrom)
     : ConfigOrgReader(LoadProviderConfig(configPath)),
       displayNames_(LoadNameMap(config().displayNamesFile)),
       ntAccounts_(LoadNameMap(config().ntAccountsFile)),
       server_(ServerConfigOf(config())),
       client_(server_.endpoint),
       reader_(client_, server_.settings),
-      readAhead_(std::max<std::int64_t>(readAhead, 1)) {}
+      imap_{server_.endpoint.host, server_.imapPort, server_.masterUser, server_.masterPassword,
+            server_.endpoint.timeouts},
+      readAhead_(std::max<std::int64_t>(readAhead, 1)),
+      sideBySideFrom_(std::max<std::size_t>(sideBySideFrom, 2)) {}
 
 const std::vector<DoveOrgReader::User>& DoveOrgReader::Users() const {
   if (users_) return *users_;

@@ -1,10 +1,10 @@
 // The organisation of a machine root with a Dovecot configuration, read from
-// the running server through its admin API: the server's users are the
-// mailboxes (mailbox table, logon, directory entries), their folders and
-// messages the stores' contents. Nothing is read before it is asked for;
-// the user list and each opened mailbox's folders are kept for the reader's
-// life, so that ids stay the same for it. A server that cannot be reached or
-// refuses throws orgdb::OrgDbError with Dovecot's or the system's words.
+// the running server: the server's users, read through its admin API, are
+// the mailboxes (mailbox table, logon, directory entries); their folders and
+// messages, read over IMAP through the master user, the stores' contents. Nothing is read before it
+// is asked for; the user list and each opened mailbox's folders are kept for the reader's life, so
+// that ids stay the same for it. A server that cannot be reached or refuses throws
+// orgdb::OrgDbError with Dovecot's or the system's words.
 #pragma once
 
 #include <memory>
@@ -16,6 +16,7 @@
 #include "FolderIndex.h"
 #include "MailboxReader.h"
 #include "ServerConfig.h"
+#include "StoreReader.h"
 
 namespace mapidove {
 
@@ -40,10 +41,13 @@ class DoveOrgReader final : public ConfigOrgReader {
   // Reads the configuration and its mapping files; throws std::runtime_error
   // naming the file that cannot be read.
   // How many messages one request reads for a folder's batches by default:
-  // the tables ask for a few rows at a time, and each request costs Dovecot
-  // a user and mailbox open.
+  // the tables ask for a few rows at a time, and each request costs a round
+  // trip.
   static constexpr std::int64_t kReadAhead = 20000;
-  explicit DoveOrgReader(const std::string& configPath, std::int64_t readAhead = kReadAhead);
+  // From how many messages a read takes two IMAP sessions side by side.
+  static constexpr std::size_t kSideBySideFrom = 4096;
+  explicit DoveOrgReader(const std::string& configPath, std::int64_t readAhead = kReadAhead,
+                         std::size_t sideBySideFrom = kSideBySideFrom);
 
   std::int64_t CountMailboxes(std::int64_t serverId) const override;
   orgdb::MailboxWindow MailboxTableWindow(std::int64_t serverId, std::int64_t position,
@@ -81,18 +85,31 @@ class DoveOrgReader final : public ConfigOrgReader {
   // Positions [position, end) of a folder from the server; needs mutex_.
   std::vector<orgdb::Message> ReadMessages(FolderNode& node, std::int64_t position,
                                            std::int64_t end, bool bySubmitTime) const;
+  // Runs a read of `user`'s store in `slot`, opening it first when another
+  // one (or none) is open there; a failed read closes it. Needs mutex_.
+  template <class F>
+  auto FromStore(std::unique_ptr<StoreReader>& slot, const std::string& user, F&& read) const;
+  // Reads the messages of ascending sequence numbers with `read` (a
+  // StoreReader's fetch), a large set over two sessions side by side.
+  template <class F>
+  std::vector<MessageInfo> ReadSequences(const FolderNode& node,
+                                         std::vector<std::uint32_t> ascending, F read) const;
 
   std::map<std::string, std::string> displayNames_;
   std::map<std::string, std::string> ntAccounts_;
   ServerConfig server_;
   DoveadmClient client_;
   MailboxReader reader_;
+  ImapLogin imap_;
   std::int64_t readAhead_;
+  std::size_t sideBySideFrom_;
 
   mutable std::recursive_mutex mutex_;
   mutable std::optional<std::vector<User>> users_;
   mutable std::unordered_map<std::int64_t, std::size_t> byId_;
   mutable FolderIndex folders_;
+  mutable std::unique_ptr<StoreReader> store_;      // the store opened last
+  mutable std::unique_ptr<StoreReader> sideStore_;  // the same, for a large set's second half
   // Every user's figures, read whole when a mailbox table starts at its
   // first row; users missing from it are asked for alone.
   mutable std::unordered_map<std::string, UserStatus> statuses_;

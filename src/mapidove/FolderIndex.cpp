@@ -1,5 +1,7 @@
 #include "FolderIndex.h"
 
+#include "ImapParse.h"
+
 #include <algorithm>
 
 #include "AnsiText.h"
@@ -55,7 +57,8 @@ std::int64_t FolderIndex::Add(std::int64_t mailboxId, const std::string& user,
     node.user = user;
     node.name = name;
     node.folder.mailboxId = mailboxId;
-    const std::string leaf = Utf8ToAnsi(cut == std::string::npos ? name : name.substr(cut + 1));
+    const std::string leaf =
+        Utf8ToAnsi(DecodeModifiedUtf7(cut == std::string::npos ? name : name.substr(cut + 1)));
     node.folder.displayName = leaf;
     node.folder.urlName = p.folder.urlName + "/" + UrlLevel(leaf);
     const std::int64_t id = AddNode(std::move(node), parent);

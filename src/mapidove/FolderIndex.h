@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "MailboxReader.h"
+#include "MailItems.h"
 #include "OrgReader.h"
 
 namespace mapidove {
@@ -18,7 +18,7 @@ namespace mapidove {
 struct FolderNode {
   orgdb::Folder folder;  // as served; texts in the ANSI code page
   std::string user;
-  std::string name;  // Dovecot's full name (UTF-8); empty for the top
+  std::string name;  // the full name as IMAP gives it; empty for the top
   bool selectable = false;
   std::vector<std::int64_t> children;  // ids, in Dovecot's order
   // Sequence numbers ordered by sent date, read when first asked for.

@@ -1,47 +1,13 @@
 #include "HttpExchange.h"
 
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <fcntl.h>
-#include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 
 namespace mapidove {
 namespace {
 
-// Owns one socket descriptor.
-class Socket {
- public:
-  explicit Socket(int fd) : fd_(fd) {}
-  Socket(const Socket&) = delete;
-  Socket& operator=(const Socket&) = delete;
-  ~Socket() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int fd() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 std::string Where(std::string_view host, std::uint16_t port) {
   return std::string(host) + ":" + std::to_string(port);
-}
-
-// Waits for `events` on the socket; false when the time ran out.
-bool Wait(int fd, short events, std::chrono::milliseconds timeout) {
-  pollfd p{fd, events, 0};
-  for (;;) {
-    int n = poll(&p, 1, static_cast<int>(timeout.count()));
-    if (n >= 0) return n > 0;
-    if (errno != EINTR) return false;
-  }
 }
 
 std::string Lower(std::string_view text) {
@@ -176,59 +142,13 @@ std::optional<HttpResponse> ParseResponse(std::string_view received, bool closed
 
 HttpResponse Exchange(std::string_view host, std::uint16_t port, const HttpRequest& request,
                       const Timeouts& timeouts) {
-  const std::string where = Where(host, port);
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  std::string service = std::to_string(port);
-  std::string hostName(host);
-  if (int rc = getaddrinfo(hostName.c_str(), service.c_str(), &hints, &found); rc != 0)
-    throw TransportError("Cannot resolve " + hostName + ": " + gai_strerror(rc));
-  std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> owner(found, &freeaddrinfo);
-
-  Socket socket(::socket(found->ai_family, found->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                         found->ai_protocol));
-  if (socket.fd() < 0)
-    throw TransportError(std::string("Cannot open a socket: ") + strerror(errno));
-  if (connect(socket.fd(), found->ai_addr, found->ai_addrlen) != 0) {
-    if (errno != EINPROGRESS)
-      throw TransportError("Cannot connect to doveadm at " + where + ": " + strerror(errno));
-    if (!Wait(socket.fd(), POLLOUT, timeouts.connect))
-      throw TransportError("Cannot connect to doveadm at " + where + ": no answer within " +
-                           std::to_string(timeouts.connect.count()) + " ms");
-    int error = 0;
-    socklen_t size = sizeof error;
-    getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &size);
-    if (error != 0)
-      throw TransportError("Cannot connect to doveadm at " + where + ": " + strerror(error));
-  }
-
-  const std::string wire = FormatRequest(request, host, port);
-  for (std::size_t sent = 0; sent < wire.size();) {
-    if (!Wait(socket.fd(), POLLOUT, timeouts.read))
-      throw TransportError("doveadm at " + where + " took no request within " +
-                           std::to_string(timeouts.read.count()) + " ms");
-    ssize_t n = send(socket.fd(), wire.data() + sent, wire.size() - sent, MSG_NOSIGNAL);
-    if (n < 0 && errno != EAGAIN && errno != EINTR)
-      throw TransportError("Cannot send to doveadm at " + where + ": " + strerror(errno));
-    if (n > 0) sent += static_cast<std::size_t>(n);
-  }
-
+  TcpStream stream("doveadm", host, port, timeouts);
+  stream.SendAll(FormatRequest(request, host, port));
   std::string received;
-  char buffer[16384];
   for (;;) {
-    if (!Wait(socket.fd(), POLLIN, timeouts.read))
-      throw TransportError("doveadm at " + where + " did not answer within " +
-                           std::to_string(timeouts.read.count()) + " ms");
-    ssize_t n = recv(socket.fd(), buffer, sizeof buffer, 0);
-    if (n < 0) {
-      if (errno == EAGAIN || errno == EINTR) continue;
-      throw TransportError("Cannot read from doveadm at " + where + ": " + strerror(errno));
-    }
-    received.append(buffer, static_cast<std::size_t>(n));
-    if (!MayBeComplete(received, n == 0)) continue;
-    if (auto response = ParseResponse(received, n == 0)) return std::move(*response);
+    const bool closed = stream.Receive(received) == 0;
+    if (!MayBeComplete(received, closed)) continue;
+    if (auto response = ParseResponse(received, closed)) return std::move(*response);
   }
 }
 

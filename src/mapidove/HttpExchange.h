@@ -4,27 +4,16 @@
 // server fails within the given time instead of hanging the caller.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "TcpStream.h"
+
 namespace mapidove {
-
-// A failure to reach or to understand the server; the text says which.
-class TransportError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-struct Timeouts {
-  std::chrono::milliseconds connect{3000};  // until the TCP connection stands
-  std::chrono::milliseconds read{15000};    // the longest silence while waiting for the answer
-};
 
 struct HttpRequest {
   std::string method = "POST";

@@ -2,9 +2,6 @@
 
 #include <charconv>
 #include <future>
-#include <map>
-
-#include "BodyStructure.h"
 
 namespace mapidove {
 namespace {
@@ -33,31 +30,6 @@ const json& Rows(const json& payload, std::string_view command) {
   return payload;
 }
 
-std::vector<MessageInfo> Fetch(const DoveadmClient& client, const std::string& user,
-                               const std::string& folder, const std::string& sequenceSet) {
-  json rows = client.Call(
-      "fetch", {{"user", user},
-                {"field", json::array({"uid", "size.virtual", "date.received.unixtime",
-                                       "date.sent.unixtime", "hdr.subject", "imap.bodystructure"})},
-                {"query", json::array({"mailbox", folder, sequenceSet})}});
-  std::vector<MessageInfo> batch;
-  for (const auto& row : Rows(rows, "fetch")) {
-    MessageInfo m;
-    m.uid = static_cast<std::uint32_t>(Required(row, "uid", "fetch"));
-    m.size = Required(row, "size.virtual", "fetch");
-    m.internalDate = Required(row, "date.received.unixtime", "fetch");
-    m.sentDate = Number(row, "date.sent.unixtime").value_or(0);
-    m.subject = row.value("hdr.subject", "");
-    try {
-      m.hasAttachment = HasAttachment(row.value("imap.bodystructure", ""));
-    } catch (const std::invalid_argument&) {
-      m.hasAttachment = false;  // a structure Dovecot could not parse has no parts to count
-    }
-    batch.push_back(std::move(m));
-  }
-  return batch;
-}
-
 }  // namespace
 
 std::vector<std::string> MailboxReader::Users() const {
@@ -67,33 +39,6 @@ std::vector<std::string> MailboxReader::Users() const {
     for (const auto& name : *list)
       if (name.is_string()) users.push_back(name.get<std::string>());
   return users;
-}
-
-std::vector<FolderInfo> MailboxReader::Folders(const std::string& user) const {
-  // The list names every folder, including levels that hold only folders;
-  // the status counts the selectable ones.
-  json names = client_.Call("mailboxList", {{"user", user}, {"mailboxMask", json::array({"*"})}});
-  json status = client_.Call("mailboxStatus", {{"user", user},
-                                               {"mailboxMask", json::array({"*"})},
-                                               {"field", json::array({"messages", "vsize"})}});
-  std::map<std::string, const json*> counted;
-  for (const auto& row : Rows(status, "mailboxStatus"))
-    if (row.contains("mailbox")) counted[row["mailbox"].get<std::string>()] = &row;
-
-  std::vector<FolderInfo> folders;
-  for (const auto& row : Rows(names, "mailboxList")) {
-    FolderInfo folder;
-    folder.name = row.value("mailbox", "");
-    folder.separator = settings_.separator;
-    auto it = counted.find(folder.name);
-    folder.selectable = it != counted.end();
-    if (folder.selectable) {
-      folder.messages = Required(*it->second, "messages", "mailboxStatus");
-      folder.size = Required(*it->second, "vsize", "mailboxStatus");
-    }
-    folders.push_back(std::move(folder));
-  }
-  return folders;
 }
 
 DoveadmCommand MailboxReader::TotalsCommand(const std::string& user) {
@@ -232,38 +177,6 @@ std::unordered_map<std::string, UserStatus> MailboxReader::AllStatuses() const {
     }
   }
   return statuses;
-}
-
-MessageBatches MailboxReader::Messages(const std::string& user, const std::string& folder,
-                                       std::uint32_t batchSize) const {
-  return MessageBatches(client_, user, folder, batchSize == 0 ? 1 : batchSize);
-}
-
-std::vector<MessageInfo> MailboxReader::FetchMessages(const std::string& user,
-                                                      const std::string& folder,
-                                                      const std::string& sequenceSet) const {
-  return Fetch(client_, user, folder, sequenceSet);
-}
-
-std::vector<std::int64_t> MailboxReader::SentDates(const std::string& user,
-                                                   const std::string& folder) const {
-  json rows = client_.Call("fetch", {{"user", user},
-                                     {"field", json::array({"date.sent.unixtime"})},
-                                     {"query", json::array({"mailbox", folder, "all"})}});
-  std::vector<std::int64_t> dates;
-  for (const auto& row : Rows(rows, "fetch"))
-    dates.push_back(Number(row, "date.sent.unixtime").value_or(0));
-  return dates;
-}
-
-std::vector<MessageInfo> MessageBatches::Next() {
-  std::vector<MessageInfo> batch;
-  if (done_) return batch;
-  const std::string range = std::to_string(next_) + ":" + std::to_string(next_ + batch_ - 1);
-  batch = Fetch(client_, user_, folder_, range);
-  next_ += batch_;
-  done_ = batch.size() < batch_;
-  return batch;
 }
 
 }  // namespace mapidove

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "DoveadmClient.h"
+#include "ImapSession.h"
 #include "OrgReader.h"
 
 namespace mapidove {
@@ -20,6 +21,12 @@ inline auto FromServer(F&& read) -> decltype(read()) {
   } catch (const orgdb::OrgDbError&) {
     throw;
   } catch (const DoveadmError& e) {
+    throw orgdb::OrgDbError(e.what());
+  } catch (const TransportError& e) {
+    throw orgdb::OrgDbError(e.what());
+  } catch (const ImapError& e) {
+    throw orgdb::OrgDbError(e.what());
+  } catch (const std::invalid_argument& e) {  // an IMAP answer that cannot be read
     throw orgdb::OrgDbError(e.what());
   } catch (const nlohmann::json::exception& e) {
     throw orgdb::OrgDbError(std::string("doveadm gave an answer that cannot be read: ") + e.what());

@@ -69,13 +69,14 @@ class DovecotMachine {
                                 machine.root() + "/setup.log 2>&1";
     ok = std::system(command.c_str()) == 0;
   }
-  // Makes the configuration name another HTTP port.
-  void PointAt(std::uint16_t port) const {
+  // Makes the configuration name the proxy's ports.
+  void PointAt(const StoppingProxy& proxy) const {
     const std::string config = machine.root() + "/dovecot.json";
     std::ifstream in(config);
     json c = json::parse(in);
     in.close();
-    c["httpPort"] = port;
+    c["httpPort"] = proxy.httpPort();
+    c["imapPort"] = proxy.imapPort();
     std::ofstream(config) << c.dump();
   }
   testsupport::TestMachine machine;
@@ -156,8 +157,8 @@ TEST_P(DovecotConsoleStop, FailsWithTheConsolesWordsAndLeaksNothing) {
   TABRIX_NEED_DOVECOT(server);
   DovecotMachine m(*server);
   ASSERT_TRUE(m.ok) << "tabrix-org setup failed; see " << m.machine.root() << "/setup.log";
-  StoppingProxy proxy(server->config().endpoint.port, c.calls);
-  m.PointAt(proxy.port());  // the profile stays; the server it names goes away
+  StoppingProxy proxy(server->config(), c.calls);
+  m.PointAt(proxy);  // the profile stays; the server it names goes away
 
   ProgramFolder folder;
   folder.WriteIni(kIni);

@@ -74,10 +74,13 @@ void CollectPaths(const QTreeWidgetItem* node, const QString& prefix, std::set<Q
 
 class DoveDetails : public ::testing::Test {
  protected:
-  // A machine root with the Dovecot library, its HTTP API at `httpPort`
-  // (the server's own when 0), and a session logged on for the first user.
-  void LogOn(const DovecotServer& server, std::uint16_t httpPort = 0) {
-    if (httpPort) config.httpPort = httpPort;
+  // A machine root with the Dovecot library, the server reached through
+  // `proxy` when one is given, and a session logged on for the first user.
+  void LogOn(const DovecotServer& server, const StoppingProxy* proxy = nullptr) {
+    if (proxy) {
+      config.httpPort = proxy->httpPort();
+      config.imapPort = proxy->imapPort();
+    }
     ASSERT_TRUE(StartWithDovecot(machine, server, config));
     ASSERT_EQ(mapi::MAPIInitialize(nullptr), S_OK);
     ASSERT_EQ(mapi::MAPILogonEx(0, nullptr, nullptr, 0x8062, mapi::Out(session)), S_OK);
@@ -200,11 +203,11 @@ TEST_F(DoveDetails, AllMailboxesReportShowsEachUsersTotals) {
 }
 
 // The server goes away after the first `calls` requests (the logon takes
-// two: the users and the logged-on user's folders) of a walk that opens the
-// window, builds the second mailbox's tree and lists its INBOX: the window
-// shows its own words, or none where it never names the failure (a store
-// whose top is not found leaves its tree empty), ends idle, and leaves
-// nothing in the library.
+// two to the admin API, then each IMAP command counts) of a walk that opens
+// the window, builds the second mailbox's tree and lists its INBOX: the
+// window shows its own words, or none where it never names the failure (a
+// store whose top is not found leaves its tree empty), ends idle, and
+// leaves nothing in the library.
 struct WalkStop {
   const char* step;
   int calls;
@@ -214,11 +217,12 @@ struct WalkStop {
 
 // clang-format off
 const WalkStop kWalkStops[] = {
-    {"store open: the folder list", 2, false, {}},
-    {"hierarchy: the folders' counts and sizes", 3, false, {}},
-    {"contents: the sent dates to sort by", 4, true, {"OLE error 80040115"}},
-    {"contents: the first batch of messages", 5, true, {"OLE error 80040115"}},
-    {"none: the walk ends with the server", 6, true, {}},
+    {"store open: the master user's login", 2, false, {}},
+    {"store open: the folders with counts and sizes", 3, false, {}},
+    {"contents: opening the folder", 4, true, {"OLE error 80040115"}},
+    {"contents: the sent dates to sort by", 5, true, {"OLE error 80040115"}},
+    {"contents: the first batch of messages", 6, true, {"OLE error 80040115"}},
+    {"none: the walk ends with the server", 7, true, {}},
 };
 // clang-format on
 
@@ -227,8 +231,8 @@ class DoveDetailsStop : public DoveDetails, public ::testing::WithParamInterface
 TEST_P(DoveDetailsStop, ShowsTheWindowsWordsAndLeaksNothing) {
   const WalkStop& c = GetParam();
   TABRIX_NEED_DOVECOT(server);
-  StoppingProxy proxy(server->config().endpoint.port, c.calls);
-  LogOn(*server, proxy.port());
+  StoppingProxy proxy(server->config(), c.calls);
+  LogOn(*server, &proxy);
   {
     gui::TfmMailboxDetails w(dialogs, nullptr);
     ASSERT_TRUE(Open(w));

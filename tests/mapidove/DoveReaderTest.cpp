@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "AnsiText.h"
@@ -61,11 +62,13 @@ TEST(DoveReader, MessagesInBatchesEqualTheMailWritten) {
   struct Case {
     std::int64_t readAhead;  // 10: windows that end inside a batch
     bool fromTheEnd;
+    std::size_t sideBySideFrom = DoveOrgReader::kSideBySideFrom;  // 4: each window in two halves
   };
-  for (const Case& c : {Case{DoveOrgReader::kReadAhead, false}, Case{10, false}, Case{10, true}}) {
-    SCOPED_TRACE(testing::Message()
-                 << "read-ahead " << c.readAhead << " from the end " << c.fromTheEnd);
-    const DoveOrgReader reader(config.path(), c.readAhead);
+  for (const Case& c : {Case{DoveOrgReader::kReadAhead, false}, Case{10, false}, Case{10, true},
+                        Case{DoveOrgReader::kReadAhead, false, 4}}) {
+    SCOPED_TRACE(testing::Message() << "read-ahead " << c.readAhead << " from the end "
+                                    << c.fromTheEnd << " two sessions from " << c.sideBySideFrom);
+    const DoveOrgReader reader(config.path(), c.readAhead, c.sideBySideFrom);
     ASSERT_EQ(reader.CountMailboxes(ConfigOrgReader::kServerId),
               static_cast<std::int64_t>(server->truth()["users"].size()));
     for (const auto& u : server->truth()["users"]) {
@@ -99,6 +102,24 @@ TEST(DoveReader, MessagesInBatchesEqualTheMailWritten) {
       }
     }
   }
+}
+
+TEST(DoveReader, StoreSessionEndedByTheServerIsOpenedAgain) {
+  TABRIX_NEED_DOVECOT(server);
+  ConfigFile config(*server);
+  const DoveOrgReader reader(config.path());
+  const std::string name = server->truth()["users"][0]["name"];
+  const auto mailbox = reader.FindMailboxByDn(reader.MailboxDn(name));
+  ASSERT_TRUE(mailbox.has_value());
+  const auto folders = reader.ChildFolders(reader.TopFolder(mailbox->id)->id);
+  const auto inbox = std::find_if(folders.begin(), folders.end(),
+                                  [](const orgdb::Folder& f) { return f.urlName == "/INBOX"; });
+  ASSERT_NE(inbox, folders.end());
+  const auto before = reader.MessageBatch(inbox->id, 0, 5, false);
+  ASSERT_FALSE(before.empty());
+  const std::string kick = "doveadm -c " + server->dir() + "/dovecot.conf kick " + name;
+  ASSERT_EQ(std::system((kick + " >/dev/null").c_str()), 0);
+  EXPECT_EQ(reader.MessageBatch(inbox->id, 0, 5, false).size(), before.size());
 }
 
 TEST(DoveReader, ServerThatDoesNotAnswerIsDataFailing) {

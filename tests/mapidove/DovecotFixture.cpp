@@ -79,13 +79,20 @@ bool DovecotServer::Missing() {
   return gMissing;
 }
 
-bool DovecotServer::ImapLogin(const std::string& user) const {
-  const std::string login = user + config_.masterSeparator + config_.masterUser;
+bool DovecotServer::ImapLogin(const std::string& user, bool throughMaster) const {
+  std::string login = user, password;
+  if (throughMaster) {
+    login += config_.masterSeparator + config_.masterUser;
+    password = config_.masterPassword;
+  } else {
+    for (const auto& u : truth_["users"])
+      if (u["name"] == user) password = u["password"];
+    testLogins_.insert(user);
+  }
   const std::string command = "python3 -c \"import imaplib; m = imaplib.IMAP4('" +
                               config_.endpoint.host + "', " + std::to_string(config_.imapPort) +
-                              ", timeout=10); m.login('" + login + "', '" + config_.masterPassword +
+                              ", timeout=10); m.login('" + login + "', '" + password +
                               "'); m.logout()\"";
-  testLogins_.insert(user);
   return Run(command) == 0;
 }
 
@@ -122,9 +129,56 @@ int ListenOnLoopback(std::uint16_t* port) {
   return fd;
 }
 
-namespace {
+SilentServer::~SilentServer() {
+  close(fd_);
+}
 
-void Forward(int client, std::uint16_t target) {
+std::uint16_t ClosedPort() {
+  SilentServer s;
+  return s.port();
+}
+
+StoppingProxy::StoppingProxy(const ServerConfig& server, int calls)
+    : left_(calls),
+      httpListener_(ListenOnLoopback(&httpPort_)),
+      imapListener_(ListenOnLoopback(&imapPort_)) {
+  if (calls == 0) StopListening();
+  http_ = std::thread([this, &server] { Serve(httpListener_, server.endpoint.port, false); });
+  imap_ = std::thread([this, &server] { Serve(imapListener_, server.imapPort, true); });
+}
+
+StoppingProxy::~StoppingProxy() {
+  stopping_ = true;
+  StopListening();
+  http_.join();
+  imap_.join();
+  close(httpListener_);
+  close(imapListener_);
+}
+
+bool StoppingProxy::Pass() {
+  const int left = left_--;
+  // Stops listening before the last request is answered, so that no later
+  // connection waits in the backlog.
+  if (left <= 1) StopListening();
+  return left > 0;
+}
+
+void StoppingProxy::StopListening() {
+  shutdown(httpListener_, SHUT_RDWR);
+  shutdown(imapListener_, SHUT_RDWR);
+}
+
+void StoppingProxy::Serve(int listener, std::uint16_t target, bool imap) {
+  for (;;) {
+    const int client = accept(listener, nullptr, nullptr);
+    if (client < 0) return;
+    if (imap || Pass()) Forward(client, target, imap);
+    close(client);
+  }
+}
+
+void StoppingProxy::Forward(int client, std::uint16_t target, bool imap) {
   const int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
@@ -132,41 +186,22 @@ void Forward(int client, std::uint16_t target) {
   a.sin_port = htons(target);
   if (connect(server, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
     pollfd fds[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
-    char buffer[8192];
+    char buffer[65536];
     bool open = true;
-    while (open && poll(fds, 2, 10000) > 0) {
+    while (open && !stopping_) {
+      if (poll(fds, 2, 100) <= 0) continue;
       for (int k = 0; k < 2 && open; ++k) {
         if (!fds[k].revents) continue;
         const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
-        open = n > 0 && write(fds[1 - k].fd, buffer, static_cast<std::size_t>(n)) == n;
+        // Each line the IMAP client sends is a command (no literals here).
+        if (imap && k == 0 && n > 0)
+          for (const char* c = buffer; c < buffer + n && open; ++c)
+            if (*c == '\n') open = Pass();
+        open = open && n > 0 && write(fds[1 - k].fd, buffer, static_cast<std::size_t>(n)) == n;
       }
     }
   }
   close(server);
-}
-
-}  // namespace
-
-StoppingProxy::StoppingProxy(std::uint16_t target, int calls)
-    : listener_(ListenOnLoopback(&port_)) {
-  if (calls == 0) shutdown(listener_, SHUT_RDWR);
-  thread_ = std::thread([this, target, calls] {
-    for (int i = 0; i < calls; ++i) {
-      const int client = accept(listener_, nullptr, nullptr);
-      // Stops listening before the last call is answered, so that no
-      // later connection waits in the backlog.
-      if (i + 1 == calls) shutdown(listener_, SHUT_RDWR);
-      if (client < 0) break;
-      Forward(client, target);
-      close(client);
-    }
-  });
-}
-
-StoppingProxy::~StoppingProxy() {
-  shutdown(listener_, SHUT_RDWR);
-  thread_.join();
-  close(listener_);
 }
 
 }  // namespace mapidove

@@ -2,6 +2,7 @@
 // scripts/dovecot-server.sh, with the ground truth the script wrote.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -27,8 +28,9 @@ class DovecotServer {
   const nlohmann::json& truth() const { return truth_; }
   const std::string& dir() const { return dir_; }
 
-  // Logs `user` in over IMAP through the master user; true on success.
-  bool ImapLogin(const std::string& user) const;
+  // Logs `user` in over IMAP with the user's own password, or through the
+  // master user as an administrator does; true on success.
+  bool ImapLogin(const std::string& user, bool throughMaster) const;
   // Whether a test logged `user` in since the fill (its last login then
   // differs from the ground truth).
   bool LoggedInByTest(const std::string& user) const { return testLogins_.count(user) > 0; }
@@ -53,22 +55,50 @@ bool StartWithDovecot(testsupport::MapiMachine& machine, const DovecotServer& se
 // *port gets the port.
 int ListenOnLoopback(std::uint16_t* port);
 
-// Passes the first `calls` connections on to the server's HTTP API, then
-// stops listening: a server that goes away after answering them (at once
-// when `calls` is 0).
-class StoppingProxy {
+// A socket that takes connections and never answers: a hung server.
+class SilentServer {
  public:
-  StoppingProxy(std::uint16_t target, int calls);
-  // A run that made fewer calls leaves the thread waiting: wake it.
-  ~StoppingProxy();
-  StoppingProxy(const StoppingProxy&) = delete;
-  StoppingProxy& operator=(const StoppingProxy&) = delete;
+  SilentServer() : fd_(ListenOnLoopback(&port_)) {}
+  ~SilentServer();
   std::uint16_t port() const { return port_; }
 
  private:
-  std::uint16_t port_ = 0;  // set by listener_'s initialiser, so declared first
-  int listener_;
-  std::thread thread_;
+  std::uint16_t port_ = 0;  // set by fd_'s initialiser, so declared first
+  int fd_;
+};
+
+// A port on which nothing listens: a stopped server.
+std::uint16_t ClosedPort();
+
+// Passes the first `calls` requests on to the server, then goes away: it
+// stops listening and cuts an open IMAP connection at its next command (at
+// once when `calls` is 0). A request is a connection to the HTTP API or a
+// command line over IMAP, counted together in the order they come.
+class StoppingProxy {
+ public:
+  StoppingProxy(const ServerConfig& server, int calls);
+  // A run that made fewer calls leaves the threads waiting: wake them.
+  ~StoppingProxy();
+  StoppingProxy(const StoppingProxy&) = delete;
+  StoppingProxy& operator=(const StoppingProxy&) = delete;
+  std::uint16_t httpPort() const { return httpPort_; }
+  std::uint16_t imapPort() const { return imapPort_; }
+
+ private:
+  // Takes one request; false once none is left.
+  bool Pass();
+  void StopListening();
+  void Serve(int listener, std::uint16_t target, bool imap);
+  void Forward(int client, std::uint16_t target, bool imap);
+
+  std::atomic<int> left_;
+  std::atomic<bool> stopping_{false};
+  std::uint16_t httpPort_ = 0;  // set by the listeners' initialisers, so declared first
+  std::uint16_t imapPort_ = 0;
+  int httpListener_;
+  int imapListener_;
+  std::thread http_;
+  std::thread imap_;
 };
 
 }  // namespace mapidove

@@ -6,6 +6,8 @@
 #include "BodyStructure.h"
 #include "DoveadmClient.h"
 #include "HttpExchange.h"
+#include "ImapParse.h"
+#include "ImapSession.h"
 #include "QuotaState.h"
 
 namespace mapidove {
@@ -129,6 +131,10 @@ TEST(BodyStructure, FindsAttachments) {
       {"quoted parenthesis and escaped quote in a string",
        R"("text" "plain" ("charset" "a)\"b") NIL NIL "7bit" 5 1 NIL NIL NIL NIL)", false},
       {"no extension data at all", R"("text" "plain" NIL NIL NIL "7bit" 5 1)", false},
+      {"file name sent as a literal",
+       "\"application\" \"pdf\" NIL NIL NIL \"base64\" 4 NIL (\"attachment\" (\"filename\" "
+       "{5}\r\n\xE4.pdf)) NIL NIL",
+       true},
   };
   for (const auto& row : rows) EXPECT_EQ(HasAttachment(row.structure), row.attached) << row.why;
 }
@@ -161,6 +167,115 @@ TEST(QuotaState, WorstResourceDecides) {
       {"a limit of 0 is full", {R{"q", "STORAGE", 0, 0}}, QuotaState::AtLimit},
   };
   for (const auto& row : rows) EXPECT_EQ(StateOf(row.resources, 80), row.state) << row.why;
+}
+
+TEST(Imap, ResponsesEndAfterTheirLiterals) {
+  const struct {
+    const char* received;
+    std::size_t end;  // npos: more is needed
+  } rows[] = {
+      {"* OK ready\r\n", 12},
+      {"* OK rea", std::string::npos},
+      {"* 1 FETCH (BODY[] {3}\r\nab", std::string::npos},
+      {"* 1 FETCH (BODY[] {3}\r\nabc)\r\n* 2", 29},
+      {"* 1 FETCH (BODY[] {2}\r\n}\r\n)\r\n", 29},  // a literal that looks like a line end
+      {"* LIST () \"/\" {x}\r\n", 19},              // no literal without digits
+  };
+  for (const auto& row : rows) EXPECT_EQ(ResponseEnd(row.received, 0), row.end) << row.received;
+}
+
+TEST(Imap, FetchAnswersGiveTheMessage) {
+  const std::string header =
+      "Subject: =?utf-8?q?Gr=C3=BC=C3=9Fe?=\r\n =?utf-8?q?_und_mehr?=\r\n"
+      "Date: Tue, 1 Jul 2003 10:52:37 +0200\r\n\r\n";
+  const std::string answer =
+      "12 FETCH (UID 7 RFC822.SIZE 1234 FLAGS (\\Seen) INTERNALDATE \"17-Jul-1996 02:44:25 "
+      "-0700\" BODY[HEADER.FIELDS (DATE SUBJECT)] {" +
+      std::to_string(header.size()) + "}\r\n" + header +
+      " BODYSTRUCTURE ((\"text\" \"plain\" NIL NIL NIL \"7bit\" 5 1 NIL NIL NIL "
+      "NIL)(\"application\" "
+      "\"pdf\" (\"name\" \"a.pdf\") NIL NIL \"base64\" 4 NIL NIL NIL NIL) \"mixed\" NIL NIL NIL "
+      "NIL))";
+  const auto m = ParseFetch(answer);
+  ASSERT_TRUE(m.has_value());
+  EXPECT_EQ(m->sequence, 12u);
+  EXPECT_EQ(m->uid, 7u);
+  EXPECT_EQ(m->size, 1234);
+  EXPECT_EQ(m->internalDate, 837596665);
+  EXPECT_EQ(m->sentDate, 1057049557);
+  EXPECT_EQ(m->subject, "=?utf-8?q?Gr=C3=BC=C3=9Fe?= =?utf-8?q?_und_mehr?=");
+  EXPECT_TRUE(m->hasAttachment);
+  // Flag changes the server reports unasked are no message.
+  EXPECT_FALSE(ParseFetch("3 FETCH (FLAGS (\\Deleted))").has_value());
+  EXPECT_THROW(ParseFetch("3 FETCH (UID"), std::invalid_argument);
+}
+
+TEST(Imap, ListAndStatusAnswers) {
+  const FolderInfo level = ParseList(R"((\Noselect \HasChildren) "." "Entw&APw-rfe")");
+  EXPECT_EQ(level.name, "Entw&APw-rfe");
+  EXPECT_EQ(level.separator, '.');
+  EXPECT_FALSE(level.selectable);
+  const FolderInfo literal = ParseList("(\\HasNoChildren) NIL {7}\r\nA \"b\" c");
+  EXPECT_EQ(literal.name, "A \"b\" c");
+  EXPECT_TRUE(literal.selectable);
+  const auto [name, totals] = ParseStatus(R"("Sent Items" (MESSAGES 3 SIZE 1200))");
+  EXPECT_EQ(name, "Sent Items");
+  EXPECT_EQ(totals.messages, 3);
+  EXPECT_EQ(totals.size, 1200);
+}
+
+TEST(Imap, SequenceSetsStayWithinTheFolder) {
+  const struct {
+    const char* set;
+    std::uint32_t exists;
+    const char* within;
+  } rows[] = {
+      {"1:7", 5, "1:5"}, {"3,9,12", 10, "3,9"}, {"6:9", 5, ""},
+      {"1:*", 4, "1:4"}, {"4:2", 9, "2:4"},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(ClampSequenceSet(row.set, row.exists), row.within) << row.set;
+}
+
+TEST(Imap, ModifiedUtf7Names) {
+  const struct {
+    const char* name;
+    const char* utf8;
+  } rows[] = {
+      {"Entw&APw-rfe", "Entwürfe"},
+      {"Tom &- Jerry", "Tom & Jerry"},
+      {"&2DTdHg-", "\xF0\x9D\x84\x9E"},  // a character beyond 16 bits, as a surrogate pair
+      {"&ZeVnLIqe-", "日本語"},
+      {"broken &APw", "broken &APw"},  // unterminated: kept as it is
+      {"&2DQ-", "&2DQ-"},              // a lone surrogate: kept as it is
+  };
+  for (const auto& row : rows) EXPECT_EQ(DecodeModifiedUtf7(row.name), row.utf8) << row.name;
+}
+
+TEST(Imap, DateHeaders) {
+  const struct {
+    const char* text;
+    std::optional<std::int64_t> seconds;
+  } rows[] = {
+      {"Tue, 1 Jul 2003 10:52:37 +0200", 1057049557},
+      {"1 Jul 2003 08:52:37 GMT", 1057049557},
+      {"Tue, 01 Jul 2003 04:52 (comment) EDT", 1057049520},
+      {"Tue,  1 Jul 03 08:52:37 +0000", 1057049557},  // two-digit year
+      {"Thu, 13 Feb 1969 23:32:54 -0330", -27723426},
+      {"not a date", std::nullopt},
+      {"Tue, 1 Foo 2003 10:52:37 +0200", std::nullopt},
+      {"Tue, 1 Jul 2003 25:52:37 +0200", std::nullopt},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ParseDateHeader(row.text), row.seconds) << row.text;
+  EXPECT_EQ(ParseInternalDate(" 7-Jul-1996 02:44:25 -0700"), 836732665);
+  EXPECT_EQ(ParseInternalDate("7-Jul-1996"), std::nullopt);
+}
+
+TEST(Imap, HeaderFields) {
+  const char* header = "subject: first\r\nX-Subject: no\r\nDate:\r\n\tMon, 2 Jan 2006\r\n\r\n";
+  EXPECT_EQ(HeaderField(header, "Subject"), "first");
+  EXPECT_EQ(HeaderField(header, "Date"), "Mon, 2 Jan 2006");
+  EXPECT_EQ(HeaderField(header, "Received"), std::nullopt);
 }
 
 }  // namespace
