@@ -22,6 +22,16 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Whether `word` (lower case) occurs in `text` in any case.
+bool Mentions(std::string_view text, std::string_view word) {
+  for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
+    std::size_t i = 0;
+    while (i < word.size() && (text[at + i] | 0x20) == word[i]) ++i;
+    if (i == word.size()) return true;
+  }
+  return false;
+}
+
 bool IsDigits(std::string_view s) {
   if (s.empty()) return false;
   for (char c : s)
@@ -281,6 +291,9 @@ std::optional<MessageInfo> ParseFetch(std::string_view response) {
       m.internalDate = ParseInternalDate(r.String().value_or("")).value_or(0);
     } else if (EqualsNoCase(item, "BODYSTRUCTURE")) {
       std::string_view structure = r.Raw();
+      if (!Mentions(structure, "name") && !Mentions(structure, "attachment") &&
+          !Mentions(structure, "message"))
+        continue;  // no file name, no attachment disposition, no embedded message: most mail
       try {
         m.hasAttachment =
             structure.size() > 2 && HasAttachment(structure.substr(1, structure.size() - 2));
