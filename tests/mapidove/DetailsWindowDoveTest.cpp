@@ -11,8 +11,10 @@
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "ConfigOrgReader.h"
@@ -25,6 +27,7 @@
 #include "RecordingDialogs.h"
 #include "SaveFormats.h"
 #include "uMBDetails.h"
+#include "unMain.h"
 #include "unPrintRepDial.h"
 
 namespace mapidove {
@@ -116,6 +119,26 @@ class DoveDetails : public ::testing::Test {
   mapi::ComPtr<IMAPISession> session;
   std::vector<gui::TMailboxPair> mailboxes;
 };
+
+// The main window over the same library: logging on lists every user of the
+// server with the sizes and counts of the ground truth.
+TEST_F(DoveDetails, MainWindowListsEveryUserWithTheTruthsFigures) {
+  TABRIX_NEED_DOVECOT(server);
+  ASSERT_TRUE(StartWithDovecot(machine, *server, config));
+  {
+    gui::TfrmMainExecute window(dialogs);
+    window.sbLogOn->click();
+    EXPECT_TRUE(dialogs.shown.empty());
+    std::map<std::string, std::pair<std::int64_t, std::int64_t>> shown, expected;
+    for (const auto& r : window.Mailboxes())
+      shown[r->emailAddress] = {r->messageSize, r->contentCount};
+    for (const auto& u : server->truth()["users"])
+      expected[ConfigOrgReader(config).MailboxDn(u["name"])] = {u["vsize"], u["messages"]};
+    EXPECT_EQ(shown, expected);
+    window.sbLogOnClick();
+  }
+  machine.ExpectBalanced();
+}
 
 TEST_F(DoveDetails, TreeAndInboxListEqualTheServers) {
   TABRIX_NEED_DOVECOT(server);
