@@ -7,20 +7,10 @@
 #include <vector>
 
 #include "BodyStructure.h"
+#include "TextUtil.h"
 
 namespace mapidove {
 namespace {
-
-char Upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  return true;
-}
 
 // Whether `word` (lower case) occurs in `text` in any case.
 bool Mentions(std::string_view text, std::string_view word) {
@@ -50,7 +40,7 @@ int MonthOf(std::string_view name) {
   static constexpr std::array<std::string_view, 12> kMonths = {
       "JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
   for (std::size_t i = 0; i < kMonths.size(); ++i)
-    if (EqualsNoCase(name, kMonths[i])) return static_cast<int>(i) + 1;
+    if (platform::EqualsNoCase(name, kMonths[i])) return static_cast<int>(i) + 1;
   return 0;
 }
 
@@ -206,7 +196,7 @@ std::optional<std::string> ImapReader::String() {
   if (in_[at_] == '{') return std::string(Literal());
   if (in_[at_] != '"') {
     const std::string_view atom = Atom();
-    if (EqualsNoCase(atom, "NIL")) return std::nullopt;
+    if (platform::EqualsNoCase(atom, "NIL")) return std::nullopt;
     return std::string(atom);
   }
   std::string text;
@@ -251,7 +241,7 @@ FolderInfo ParseList(std::string_view response) {
   if (!r.Take('(')) throw std::invalid_argument("IMAP answer: LIST without flags");
   while (!r.Take(')')) {
     const std::string_view flag = r.Atom();
-    if (EqualsNoCase(flag, "\\Noselect") || EqualsNoCase(flag, "\\NonExistent"))
+    if (platform::EqualsNoCase(flag, "\\Noselect") || platform::EqualsNoCase(flag, "\\NonExistent"))
       folder.selectable = false;
   }
   if (auto separator = r.String(); separator && separator->size() == 1)
@@ -267,8 +257,8 @@ std::pair<std::string, MailboxTotals> ParseStatus(std::string_view response) {
   while (!r.Take(')')) {
     const std::string_view item = r.Atom();
     const std::int64_t value = r.Number();
-    if (EqualsNoCase(item, "MESSAGES")) status.second.messages = value;
-    if (EqualsNoCase(item, "SIZE")) status.second.size = value;
+    if (platform::EqualsNoCase(item, "MESSAGES")) status.second.messages = value;
+    if (platform::EqualsNoCase(item, "SIZE")) status.second.size = value;
   }
   return status;
 }
@@ -277,19 +267,19 @@ std::optional<MessageInfo> ParseFetch(std::string_view response) {
   ImapReader r(response);
   MessageInfo m;
   m.sequence = static_cast<std::uint32_t>(r.Number());
-  if (!EqualsNoCase(r.Atom(), "FETCH") || !r.Take('('))
+  if (!platform::EqualsNoCase(r.Atom(), "FETCH") || !r.Take('('))
     throw std::invalid_argument("IMAP answer: not a FETCH");
   bool sized = false;
   while (!r.Take(')')) {
     const std::string_view item = r.Atom();
-    if (EqualsNoCase(item, "UID")) {
+    if (platform::EqualsNoCase(item, "UID")) {
       m.uid = static_cast<std::uint32_t>(r.Number());
-    } else if (EqualsNoCase(item, "RFC822.SIZE")) {
+    } else if (platform::EqualsNoCase(item, "RFC822.SIZE")) {
       m.size = r.Number();
       sized = true;
-    } else if (EqualsNoCase(item, "INTERNALDATE")) {
+    } else if (platform::EqualsNoCase(item, "INTERNALDATE")) {
       m.internalDate = ParseInternalDate(r.String().value_or("")).value_or(0);
-    } else if (EqualsNoCase(item, "BODYSTRUCTURE")) {
+    } else if (platform::EqualsNoCase(item, "BODYSTRUCTURE")) {
       std::string_view structure = r.Raw();
       if (!Mentions(structure, "name") && !Mentions(structure, "attachment") &&
           !Mentions(structure, "message"))
@@ -300,7 +290,7 @@ std::optional<MessageInfo> ParseFetch(std::string_view response) {
       } catch (const std::invalid_argument&) {
         m.hasAttachment = false;  // a structure that cannot be read has no parts to count
       }
-    } else if (item.size() > 5 && EqualsNoCase(item.substr(0, 5), "BODY[")) {
+    } else if (item.size() > 5 && platform::EqualsNoCase(item.substr(0, 5), "BODY[")) {
       const std::string header = r.String().value_or("");
       m.subject = HeaderField(header, "Subject").value_or("");
       if (auto date = HeaderField(header, "Date")) m.sentDate = ParseDateHeader(*date).value_or(0);
@@ -405,7 +395,7 @@ std::optional<std::int64_t> ParseDateHeader(std::string_view text) {
         {"MST", -7}, {"MDT", -6}, {"PST", -8}, {"PDT", -7}};
     if (auto numeric = NumericZone(z)) zone = *numeric;
     for (const auto& [name, hours] : kNamed)
-      if (EqualsNoCase(z, name)) zone = hours * 3600;
+      if (platform::EqualsNoCase(z, name)) zone = hours * 3600;
     // UT, GMT, Z and the military letters count as UTC.
   }
   return Seconds(y, MonthOf(month), ToInt(day), h, m, s, zone);
@@ -422,7 +412,7 @@ std::optional<std::string> HeaderField(std::string_view header, std::string_view
       continue;
     std::string_view field = line.substr(0, colon);
     while (!field.empty() && (field.back() == ' ' || field.back() == '\t')) field.remove_suffix(1);
-    if (!EqualsNoCase(field, name)) continue;
+    if (!platform::EqualsNoCase(field, name)) continue;
     // The value with its continuation lines, line ends taken out.
     std::string value(line.substr(colon + 1));
     while (at < header.size() && (header[at] == ' ' || header[at] == '\t')) {
