@@ -23,6 +23,7 @@
 #include "ExtendedMAPI.h"
 #include "FolderContents.h"
 #include "FolderWalk.h"
+#include "MAPIUtils.h"
 #include "MailboxLogon.h"
 #include "MapiPtr.h"
 #include "ProcessRun.h"
@@ -166,9 +167,7 @@ bool ContentsLoad(const fs::path& work, const std::string& conf, int messages) {
   else
     std::fprintf(stderr, "the contents load read %zu of %d messages\n", rows, messages);
   std::fflush(stdout);
-  ULONG flags = LOGOFF_NO_WAIT;
-  privateStore->StoreLogoff(&flags);
-  privateStore.reset();
+  mapi::StoreLogoffAndRelease(privateStore);
   session->Logoff(0, 0, 0);
   session.reset();
   mapi::MAPIUninitialize();

@@ -1,7 +1,7 @@
 // Texts as the MAPI provider serves them: 8-bit, in the ANSI code page
 // (Windows-1252), as an Exchange store gives them to a program that asks for
-// the 8-bit form. Dovecot gives folder names in UTF-8 and subjects as sent,
-// with MIME encoded words.
+// the 8-bit form. Folder names arrive in modified UTF-7 (decoded to UTF-8
+// first), subjects as sent, with MIME encoded words.
 #pragma once
 
 #include <string>

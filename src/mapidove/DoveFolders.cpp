@@ -14,11 +14,12 @@ namespace mapidove {
 template <class F>
 auto DoveOrgReader::FromStore(std::unique_ptr<StoreReader>& slot, const std::string& user,
                               F&& read) const {
+  const bool kept = slot && slot->user() == user;
   auto attempt = [&] {
     try {
       if (!slot || slot->user() != user) {
-        slot.reset();
-        slot = std::make_unique<StoreReader>(imap_, user);
+        slot.reset();  // one session at a time: the old one goes first
+        slot = std::make_unique<StoreReader>(ImapLoginOf(server_), user);
       }
       return read(*slot);
     } catch (...) {
@@ -27,12 +28,12 @@ auto DoveOrgReader::FromStore(std::unique_ptr<StoreReader>& slot, const std::str
     }
   };
   return FromServer([&] {
-    if (!slot || slot->user() != user) return attempt();
     try {
       return attempt();
     } catch (const TransportError&) {
       // The server ends idle sessions (after 30 minutes by default): a
       // session kept from before is opened once more.
+      if (!kept) throw;
       return attempt();
     }
   });

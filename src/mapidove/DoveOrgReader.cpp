@@ -49,8 +49,6 @@ DoveOrgReader::DoveOrgReader(const std::string& configPath, std::int64_t readAhe
       server_(ServerConfigOf(config())),
       client_(server_.endpoint),
       reader_(client_, server_.settings),
-      imap_{server_.endpoint.host, server_.imapPort, server_.masterUser, server_.masterPassword,
-            server_.endpoint.timeouts},
       readAhead_(std::max<std::int64_t>(readAhead, 1)),
       sideBySideFrom_(std::max<std::size_t>(sideBySideFrom, 2)) {}
 

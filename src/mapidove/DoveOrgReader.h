@@ -101,7 +101,6 @@ class DoveOrgReader final : public ConfigOrgReader {
   ServerConfig server_;
   DoveadmClient client_;
   MailboxReader reader_;
-  ImapLogin imap_;
   std::int64_t readAhead_;
   std::size_t sideBySideFrom_;
 

@@ -70,19 +70,21 @@ std::optional<std::int64_t> Seconds(std::int64_t year, int month, int day, int h
 
 // "hh:mm[:ss]" into its parts.
 bool ParseTime(std::string_view text, int& h, int& m, int& s) {
-  std::vector<std::string_view> parts;
+  int parts[3] = {};
+  std::size_t count = 0;
   for (std::size_t at = 0;;) {
+    if (count == 3) return false;  // a fourth part
     const std::size_t colon = text.find(':', at);
-    parts.push_back(text.substr(at, colon - at));
+    const std::string_view part = text.substr(at, colon - at);
+    if (!IsDigits(part) || part.size() > 2) return false;
+    parts[count++] = ToInt(part);
     if (colon == std::string_view::npos) break;
     at = colon + 1;
   }
-  if (parts.size() < 2 || parts.size() > 3) return false;
-  for (auto p : parts)
-    if (!IsDigits(p) || p.size() > 2) return false;
-  h = ToInt(parts[0]);
-  m = ToInt(parts[1]);
-  s = parts.size() == 3 ? ToInt(parts[2]) : 0;
+  if (count < 2) return false;
+  h = parts[0];
+  m = parts[1];
+  s = parts[2];
   return true;
 }
 
@@ -368,19 +370,21 @@ std::optional<std::int64_t> ParseDateHeader(std::string_view text) {
     if (depth == 0) plain += c == ',' || c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
     if (c == ')' && depth > 0) --depth;
   }
-  std::vector<std::string_view> words;
+  // Called for every message: a fixed row of words, none needed past the zone.
+  std::array<std::string_view, 6> words;
+  std::size_t count = 0;
   std::string_view rest = plain;
-  while (!rest.empty()) {
+  while (!rest.empty() && count < words.size()) {
     const std::size_t start = rest.find_first_not_of(' ');
     if (start == std::string_view::npos) break;
     rest.remove_prefix(start);
     const std::size_t end = rest.find(' ');
-    words.push_back(rest.substr(0, end));
+    words[count++] = rest.substr(0, end);
     rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
   }
   std::size_t i = 0;
-  if (i < words.size() && !IsDigits(words[i])) ++i;  // the day of the week
-  if (words.size() < i + 4) return std::nullopt;
+  if (i < count && !IsDigits(words[i])) ++i;  // the day of the week
+  if (count < i + 4) return std::nullopt;
   const std::string_view day = words[i], month = words[i + 1], year = words[i + 2];
   int h = 0, m = 0, s = 0;
   if (!IsDigits(day) || !IsDigits(year) || !ParseTime(words[i + 3], h, m, s)) return std::nullopt;
@@ -388,7 +392,7 @@ std::optional<std::int64_t> ParseDateHeader(std::string_view text) {
   if (year.size() == 2) y += y < 50 ? 2000 : 1900;  // obsolete two-digit years
   if (year.size() == 3) y += 1900;
   int zone = 0;
-  if (words.size() > i + 4) {
+  if (count > i + 4) {
     const std::string_view z = words[i + 4];
     static constexpr std::pair<std::string_view, int> kNamed[] = {
         {"EST", -5}, {"EDT", -4}, {"CST", -6}, {"CDT", -5},

@@ -31,4 +31,8 @@ ServerConfig LoadServerConfig(const std::string& path) {
   }
 }
 
+ImapLogin ImapLoginOf(const ServerConfig& c) {
+  return {c.endpoint.host, c.imapPort, c.masterUser, c.masterPassword, c.endpoint.timeouts};
+}
+
 }  // namespace mapidove

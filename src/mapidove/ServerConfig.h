@@ -6,6 +6,7 @@
 #include <string>
 
 #include "DoveadmClient.h"
+#include "ImapSession.h"
 #include "MailboxReader.h"
 
 namespace mapidove {
@@ -21,5 +22,9 @@ struct ServerConfig {
 
 // Reads the file; throws std::runtime_error naming the file and the problem.
 ServerConfig LoadServerConfig(const std::string& path);
+
+// How a store is opened on this server: IMAP at the API's host, as the
+// master user, within the same timeouts.
+ImapLogin ImapLoginOf(const ServerConfig& config);
 
 }  // namespace mapidove

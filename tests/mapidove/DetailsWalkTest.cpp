@@ -14,6 +14,7 @@
 #include "DovecotFixture.h"
 #include "FolderContents.h"
 #include "FolderWalk.h"
+#include "MAPIUtils.h"
 #include "MailboxLogon.h"
 #include "MapiMachine.h"
 #include "MapiPtr.h"
@@ -97,9 +98,7 @@ TEST(DovecotDetails, WalksEqualTheMailWritten) {
       EXPECT_NEAR(*row.deliveryTime, m["internalDate"].get<double>() / 86400.0 + 25569.0, 1e-6);
     }
   }
-  ULONG flags = LOGOFF_NO_WAIT;
-  privateStore->StoreLogoff(&flags);
-  privateStore.reset();
+  mapi::StoreLogoffAndRelease(privateStore);
   session->Logoff(0, 0, 0);
   session.reset();
   mapi::MAPIUninitialize();

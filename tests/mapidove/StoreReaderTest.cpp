@@ -15,16 +15,12 @@ namespace {
 
 using nlohmann::json;
 
-ImapLogin LoginOf(const ServerConfig& c) {
-  return {c.endpoint.host, c.imapPort, c.masterUser, c.masterPassword, c.endpoint.timeouts};
-}
-
 TEST(StoreReader, FoldersAndMessagesEqualTheMailWritten) {
   TABRIX_NEED_DOVECOT(server);
   for (const auto& u : server->truth()["users"]) {
     const std::string user = u["name"];
     SCOPED_TRACE(user);
-    StoreReader store(LoginOf(server->config()), user);
+    StoreReader store(ImapLoginOf(server->config()), user);
     // Every folder with its count and size; a level's name in modified
     // UTF-7 reads back as the UTF-8 it was made from.
     std::map<std::string, std::pair<std::int64_t, std::int64_t>> expected, read;
@@ -88,7 +84,7 @@ TEST(StoreReader, FailuresAreClearAndBounded) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.why);
-    ImapLogin login = LoginOf(server->config());
+    ImapLogin login = ImapLoginOf(server->config());
     login.timeouts = {std::chrono::milliseconds(300), std::chrono::milliseconds(row.readMs)};
     if (row.port) login.port = row.port;
     if (row.masterPassword) login.masterPassword = row.masterPassword;
